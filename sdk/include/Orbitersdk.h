@@ -1,0 +1,5 @@
+// Everything a vessel module includes.
+#pragma once
+
+#include "OrbiterAPI.h"
+#include "VesselAPI.h"

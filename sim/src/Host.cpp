@@ -1,0 +1,439 @@
+// The host: modules, vessels, the clock, poses, keys and the input box.
+#include "hostsim/Host.h"
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "Registry.h"
+#include "Text.h"
+#include "hostsim/WindowSystem.h"
+
+namespace hostsim {
+
+namespace {
+
+Registry& reg() { return Registry::get(); }
+
+constexpr double kRadPerDeg = 0.017453292519943295;
+
+VECTOR3 normalised(const VECTOR3& v) {
+    double len = std::sqrt(dotp(v, v));
+    return len > 0 ? v / len : _V(0, 0, 0);
+}
+
+// An orthonormal frame whose first axis is d and whose second axis lies in the plane
+// of d and r; columns of the matrix. Degenerate inputs get a sensible perpendicular.
+MATRIX3 frameOf(const VECTOR3& d, const VECTOR3& r) {
+    VECTOR3 e1 = normalised(d);
+    if (dotp(e1, e1) == 0) e1 = _V(0, 0, 1);
+    VECTOR3 e2 = normalised(r - e1 * dotp(r, e1));
+    if (dotp(e2, e2) == 0) e2 = normalised(crossp(e1, std::fabs(e1.x) < 0.9 ? _V(1, 0, 0) : _V(0, 1, 0)));
+    VECTOR3 e3 = crossp(e1, e2);
+    return _M(e1.x, e2.x, e3.x, e1.y, e2.y, e3.y, e1.z, e2.z, e3.z);
+}
+
+MATRIX3 product(const MATRIX3& a, const MATRIX3& b) {
+    MATRIX3 m;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            m.data[i * 3 + j] =
+                a.data[i * 3] * b.data[j] + a.data[i * 3 + 1] * b.data[3 + j] + a.data[i * 3 + 2] * b.data[6 + j];
+    return m;
+}
+
+MATRIX3 transposed(const MATRIX3& a) {
+    return _M(a.m11, a.m21, a.m31, a.m12, a.m22, a.m32, a.m13, a.m23, a.m33);
+}
+
+// Rotation by an angle (radians) about a unit axis.
+MATRIX3 axisRotation(const VECTOR3& axis, double angle) {
+    double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    double x = axis.x, y = axis.y, z = axis.z;
+    return _M(t * x * x + c, t * x * y - s * z, t * x * z + s * y, t * x * y + s * z, t * y * y + c,
+              t * y * z - s * x, t * x * z - s * y, t * y * z + s * x, t * z * z + c);
+}
+
+}  // namespace
+
+// ---- Poses of attached vessels ----
+
+// The child's point coincides with the parent's point, points the opposite way, and
+// its rotation vector is parallel to the parent point's.
+void placeChild(Vessel& child) {
+    Attachment* own = child.attachedTo();
+    if (!own) return;
+    const Attachment& at = *own->partner;
+    const Vessel& parent = *at.owner;
+    VECTOR3 pos = parent.pos + mul(parent.rot, at.pos);
+    VECTOR3 dir = mul(parent.rot, at.dir);
+    VECTOR3 rot = mul(parent.rot, at.rot);
+    child.rot = product(frameOf(-dir, rot), transposed(frameOf(own->dir, own->rot)));
+    child.pos = pos - mul(child.rot, own->pos);
+    child.vel = parent.vel;
+    child.arot = Host::anglesFromRotation(child.rot);
+    placeChildren(child);
+}
+
+void placeChildren(Vessel& parent) {
+    for (Vessel* c : parent.children) placeChild(*c);
+}
+
+void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
+    Attachment* own = child.attachedTo();
+    if (!own) return;
+    Vessel& parent = *own->partner->owner;
+    own->partner->partner = nullptr;
+    own->partner = nullptr;
+    std::erase(parent.children, &child);
+    child.vel = parent.vel + extraVelocity;
+}
+
+// ---- Host ----
+
+Host& Host::instance() {
+    static Host host;
+    return host;
+}
+
+Host::Host() = default;
+
+Host::~Host() {
+    // Modules must not run their unload entries against a host that is gone.
+    for (auto& m : modules_) m->library = nullptr;
+}
+
+void Host::reset() {
+    while (!order_.empty()) destroyVessel(order_.back()->handle);
+    unloadModules();
+    reg().pendingLinks.clear();
+    reg().files.clear();
+    WindowSystem::instance().reset();
+    log_.clear();
+    logFile_.clear();
+    journal_.clear();
+    journal_.enable(false);
+    simTime_ = 0;
+    mjd_ = 51544.5;
+    focus_ = nullptr;
+    inputBox_.reset();
+    scenario_ = ScenarioInfo{};
+}
+
+void Host::setRoot(const std::filesystem::path& root) { root_ = root; }
+
+void Host::writeLog(const std::string& line) {
+    log_.push_back(line);
+    if (!logFile_.empty()) {
+        std::ofstream out(logFile_, std::ios::app);
+        out << line << '\n';
+    }
+}
+
+void Host::setLogFile(const std::filesystem::path& file) {
+    logFile_ = file;
+    std::ofstream out(logFile_, std::ios::trunc);
+    for (const auto& line : log_) out << line << '\n';
+}
+
+// ---- Modules and classes ----
+
+std::optional<VesselClass> Host::readClass(const std::string& className) const {
+    if (className.empty() || className.find_first_of("/\\") != std::string::npos || className.find("..") != std::string::npos)
+        return std::nullopt;
+    std::ifstream in(root_ / "Config" / "Vessels" / (className + ".cfg"));
+    if (!in) in.open(root_ / "Config" / (className + ".cfg"));
+    if (!in) return std::nullopt;
+    VesselClass cls;
+    cls.name = className;
+    std::string raw;
+    while (std::getline(in, raw)) {
+        std::string_view line = trim(std::string_view(raw).substr(0, std::string_view(raw).find(';')));
+        auto eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        std::string_view key = trim(line.substr(0, eq)), value = trim(line.substr(eq + 1));
+        if (iequals(key, "Module")) cls.moduleName = value;
+        else if (iequals(key, "EditorModule")) cls.editorModuleName = value;
+        else if (iequals(key, "EmptyMass")) {
+            double m;
+            if (readNumbers(value, &m, 1) == 1) cls.emptyMass = m;
+        }
+    }
+    return cls;
+}
+
+Module* Host::findModule(const std::string& name) {
+    for (auto& m : modules_)
+        if (m->name == name) return m.get();
+    return nullptr;
+}
+
+Module* Host::loadModule(const std::string& name) {
+    if (Module* m = findModule(name)) return m;
+    if (name.empty() || name.find_first_of("/\\") != std::string::npos || name.find("..") != std::string::npos) {
+        writeLog("Bad module name: " + name);
+        return nullptr;
+    }
+    auto m = std::make_unique<Module>();
+    m->name = name;
+    m->path = root_ / "Modules" / (name + ".so");
+    // The module's load hook runs inside dlopen: it calls InitLib.
+    m->library = dlopen(m->path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m->library) {
+        const char* why = dlerror();
+        writeLog("Module " + name + " could not be loaded: " + (why ? why : "unknown error"));
+        return nullptr;
+    }
+    auto h = static_cast<HMODULE>(m->library);
+    m->ovcInit = reinterpret_cast<Module::OvcInitFn>(GetProcAddress(h, "ovcInit"));
+    m->ovcExit = reinterpret_cast<Module::OvcExitFn>(GetProcAddress(h, "ovcExit"));
+    m->secInit = reinterpret_cast<Module::SecInitFn>(GetProcAddress(h, "secInit"));
+    m->getModuleVersion = reinterpret_cast<Module::VersionFn>(GetProcAddress(h, "GetModuleVersion"));
+    modules_.push_back(std::move(m));
+    if (auto init = reinterpret_cast<Module::InitModuleFn>(GetProcAddress(h, "InitModule"))) init(h);
+    return modules_.back().get();
+}
+
+void Host::unloadModule(const std::string& name) {
+    for (auto it = modules_.begin(); it != modules_.end(); ++it) {
+        if ((*it)->name != name) continue;
+        for (size_t i = order_.size(); i-- > 0;)
+            if (order_[i]->module == it->get()) destroyVessel(order_[i]->handle);
+        // The module's unload hook runs inside dlclose: it calls the unload entry.
+        if ((*it)->library) dlclose((*it)->library);
+        modules_.erase(it);
+        return;
+    }
+}
+
+void Host::unloadModules() {
+    while (!modules_.empty()) unloadModule(modules_.back()->name);
+}
+
+// ---- Vessels ----
+
+namespace {
+// A vessel of a class without a module, or whose module could not make one.
+class PlainVessel : public VESSEL3 {
+public:
+    using VESSEL3::VESSEL3;
+};
+}  // namespace
+
+OBJHANDLE Host::createVessel(const std::string& name, const std::string& className,
+                             const std::vector<std::string>& scenarioLines) {
+    if (name.empty() || vesselByName(name)) {
+        writeLog("Vessel name taken or empty: " + name);
+        return nullptr;
+    }
+    auto cls = readClass(className);
+    if (!cls) {
+        writeLog("Unknown vessel class " + className + " of " + name);
+        return nullptr;
+    }
+    auto record = std::make_unique<Vessel>();
+    Vessel* v = record.get();
+    v->name = name;
+    v->className = className;
+    v->handle = reg().vessels.add(std::move(record));
+    order_.push_back(v);
+
+    if (!cls->moduleName.empty()) {
+        Module* m = loadModule(cls->moduleName);
+        if (m && m->ovcInit) {
+            v->iface = static_cast<VESSEL2*>(m->ovcInit(v->handle, 1));
+            if (v->iface) v->module = m;
+            else writeLog("Module " + m->name + " made no vessel for " + name);
+        } else if (m) {
+            writeLog("Module " + m->name + " has no ovcInit; " + name + " is a plain vessel");
+        }
+    }
+    if (!v->iface) v->iface = new PlainVessel(v->handle, 1);
+
+    v->iface->clbkSetClassCaps(nullptr);
+    if (cls->emptyMass) v->emptyMass = *cls->emptyMass;
+
+    auto file = std::make_unique<ScenarioFile>();
+    file->lines = scenarioLines;
+    FILEHANDLE scn = reg().files.add(std::move(file));
+    int status = 0;
+    v->iface->clbkLoadStateEx(scn, &status);
+    reg().files.remove(scn);
+    return v->handle;
+}
+
+void Host::destroyVessel(OBJHANDLE handle) {
+    Vessel* v = vessel(handle);
+    if (!v) return;
+    // Children fly free, the vessel leaves its parent and its docks.
+    while (!v->children.empty()) detachVessel(*v->children.back(), _V(0, 0, 0));
+    detachVessel(*v, _V(0, 0, 0));
+    for (size_t i = 0; i < v->docks.size(); ++i) undockPort(*v, i);
+    if (inputBox_ && inputBox_->opener == handle) inputBox_.reset();
+
+    // The module's object may still call the host while it is destroyed.
+    if (v->module && v->module->ovcExit) v->module->ovcExit(v->iface);
+    else delete v->iface;
+    v->iface = nullptr;
+
+    for (auto& anim : v->animations)
+        while (!anim.components.empty()) deleteComponent(*v, anim.components.back());
+    for (Dock* d : v->docks) reg().docks.remove(d->handle);
+    for (Attachment* a : v->parentPoints) reg().attachments.remove(a->handle);
+    for (Attachment* a : v->childPoints) reg().attachments.remove(a->handle);
+    std::erase_if(reg().pendingLinks, [v](const PendingLink& l) { return l.vessel == v; });
+    std::erase(order_, v);
+    if (focus_ == handle) focus_ = order_.empty() ? nullptr : order_.front()->handle;
+    reg().vessels.remove(handle);
+}
+
+Vessel* Host::vessel(OBJHANDLE handle) const { return reg().vessels.get(handle); }
+
+Vessel* Host::vesselByName(const std::string& name) const {
+    for (Vessel* v : order_)
+        if (iequals(v->name, name)) return v;
+    return nullptr;
+}
+
+void Host::resolvePendingLinks() {
+    auto links = std::move(reg().pendingLinks);
+    reg().pendingLinks.clear();
+    for (const PendingLink& l : links) {
+        Vessel* other = vesselByName(l.otherName);
+        bool ok = false;
+        if (other && l.attachment) {
+            ok = attach(other->handle, l.otherIndex, l.vessel->handle, l.ownIndex);
+        } else if (other) {
+            bool already = l.ownIndex < l.vessel->docks.size() && l.vessel->docks[l.ownIndex]->mate &&
+                           l.vessel->docks[l.ownIndex]->mate->owner == other;
+            ok = already || dock(l.vessel->handle, l.ownIndex, other->handle, l.otherIndex);
+        }
+        if (!ok)
+            writeLog(std::string(l.attachment ? "ATTACHED" : "DOCKINFO") + " link of " + l.vessel->name + " to " +
+                     l.otherName + " could not be made");
+    }
+}
+
+bool Host::dock(OBJHANDLE a, UINT portA, OBJHANDLE b, UINT portB) {
+    Vessel* va = vessel(a);
+    Vessel* vb = vessel(b);
+    if (!va || !vb || va == vb || portA >= va->docks.size() || portB >= vb->docks.size()) return false;
+    Dock* da = va->docks[portA];
+    Dock* db = vb->docks[portB];
+    if (da->mate || db->mate) return false;
+    da->mate = db;
+    db->mate = da;
+    va->iface->clbkDockEvent(int(portA), b);
+    vb->iface->clbkDockEvent(int(portB), a);
+    return true;
+}
+
+bool Host::attach(OBJHANDLE parent, UINT childPointIndex, OBJHANDLE child, UINT parentPointIndex) {
+    Vessel* p = vessel(parent);
+    Vessel* c = vessel(child);
+    if (!p || !c || childPointIndex >= p->childPoints.size() || parentPointIndex >= c->parentPoints.size())
+        return false;
+    bool was = journal_.enabled();
+    journal_.enable(false);  // the host's own call, not a module's
+    bool ok = p->iface->AttachChild(child, p->childPoints[childPointIndex]->handle,
+                                    c->parentPoints[parentPointIndex]->handle);
+    journal_.enable(was);
+    return ok;
+}
+
+// ---- Clock and motion ----
+
+void Host::step(double dt) {
+    for (size_t i = 0; i < order_.size(); ++i) order_[i]->iface->clbkPreStep(simTime_, dt, mjd_);
+    moveVessels(dt);
+    simTime_ += dt;
+    mjd_ += dt / 86400.0;
+}
+
+void Host::moveVessels(double dt) {
+    for (Vessel* v : order_) {
+        if (v->attachedTo()) continue;
+        v->pos = v->pos + v->vel * dt;
+        VECTOR3 w = v->angVel * kRadPerDeg;
+        double rate = std::sqrt(dotp(w, w));
+        if (rate > 0) {
+            v->rot = product(v->rot, axisRotation(w / rate, rate * dt));
+            v->arot = anglesFromRotation(v->rot);
+        }
+        placeChildren(*v);
+    }
+}
+
+void Host::setPose(OBJHANDLE handle, const VECTOR3& pos, const MATRIX3& rot) {
+    Vessel* v = vessel(handle);
+    if (!v) return;
+    v->pos = pos;
+    v->rot = rot;
+    v->arot = anglesFromRotation(rot);
+    placeChildren(*v);
+}
+
+void Host::setAttitude(OBJHANDLE handle, const VECTOR3& arotDegrees) {
+    Vessel* v = vessel(handle);
+    if (!v) return;
+    v->arot = arotDegrees;
+    v->rot = rotationFromAngles(arotDegrees);
+    placeChildren(*v);
+}
+
+// Attitude angles (degrees): the vessel frame is turned about x by a, then about y by
+// b, then about z by c, all in the global frame: R = Rz(c) Ry(b) Rx(a).
+MATRIX3 Host::rotationFromAngles(const VECTOR3& a) {
+    double ca = std::cos(a.x * kRadPerDeg), sa = std::sin(a.x * kRadPerDeg);
+    double cb = std::cos(a.y * kRadPerDeg), sb = std::sin(a.y * kRadPerDeg);
+    double cc = std::cos(a.z * kRadPerDeg), sc = std::sin(a.z * kRadPerDeg);
+    MATRIX3 rx = _M(1, 0, 0, 0, ca, -sa, 0, sa, ca);
+    MATRIX3 ry = _M(cb, 0, sb, 0, 1, 0, -sb, 0, cb);
+    MATRIX3 rz = _M(cc, -sc, 0, sc, cc, 0, 0, 0, 1);
+    return product(rz, product(ry, rx));
+}
+
+VECTOR3 Host::anglesFromRotation(const MATRIX3& r) {
+    double sb = std::clamp(-r.m31, -1.0, 1.0);
+    double b = std::asin(sb);
+    double a, c;
+    if (std::fabs(sb) < 0.9999999) {
+        a = std::atan2(r.m32, r.m33);
+        c = std::atan2(r.m21, r.m11);
+    } else {  // gimbal lock: put the whole turn into a
+        a = std::atan2(-r.m23, r.m22);
+        c = 0;
+    }
+    return _V(a / kRadPerDeg, b / kRadPerDeg, c / kRadPerDeg);
+}
+
+// ---- Keys and the input box ----
+
+int Host::deliverKey(DWORD key, bool down, const std::vector<DWORD>& held) {
+    Vessel* v = vessel(focus_);
+    if (!v || key > 255) return 0;
+    char state[256] = {};
+    for (DWORD k : held)
+        if (k < 256) state[k] = char(0x80);
+    if (down) state[key] = char(0x80);
+    return v->iface->clbkConsumeBufferedKey(key, down, state);
+}
+
+int Host::pressKey(DWORD key, const std::vector<DWORD>& held) { return deliverKey(key, true, held); }
+int Host::releaseKey(DWORD key, const std::vector<DWORD>& held) { return deliverKey(key, false, held); }
+
+void Host::openInputBox(InputBox box) { inputBox_ = std::move(box); }
+
+std::optional<bool> Host::answerInputBox(const std::string& text) {
+    if (!inputBox_) return std::nullopt;
+    InputBox box = std::move(*inputBox_);
+    inputBox_.reset();  // the callback may open another box
+    if (!box.callback) return false;
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    static int boxId;
+    return box.callback(&boxId, buffer.data(), box.userData);
+}
+
+}  // namespace hostsim

@@ -1,0 +1,138 @@
+// The oapi... functions and the module binding calls.
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "Registry.h"
+#include "Text.h"
+#include "hostsim/Host.h"
+
+using namespace hostsim;
+
+namespace {
+Journal& journal() { return Host::instance().journal(); }
+}  // namespace
+
+void InitLib(HINSTANCE module) {
+    journal().record("InitLib " + formatPointer(module));
+    std::string file = "(unknown)";
+    link_map* map = nullptr;
+    if (module && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name)
+        file = std::filesystem::path(map->l_name).filename().string();
+    auto date = reinterpret_cast<const char* (*)()>(GetProcAddress(module, "ModuleDate"));
+    auto version = reinterpret_cast<int (*)()>(GetProcAddress(module, "GetModuleVersion"));
+    std::string line = "Module " + file;
+    if (date || version) {
+        line += " [";
+        if (date) line += std::string("Build ") + date();
+        if (date && version) line += ", ";
+        if (version) line += "API " + std::to_string(version());
+        line += "]";
+    }
+    Host::instance().writeLog(line);
+}
+
+int Date2Int(const char* date) {
+    journal().record(std::string("Date2Int ") + (date ? date : ""));
+    if (!date) return 0;
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char name[4] = {};
+    int day = 0, year = 0;
+    if (std::sscanf(date, "%3s %d %d", name, &day, &year) != 3) return 0;
+    for (int m = 0; m < 12; ++m)
+        if (std::strcmp(name, months[m]) == 0 && day >= 1 && day <= 31 && year >= 0)
+            return (year % 100) * 10000 + (m + 1) * 100 + day;
+    return 0;
+}
+
+void oapiWriteLog(const char* line) {
+    journal().record(std::string("oapiWriteLog ") + (line ? line : ""));
+    Host::instance().writeLog(line ? line : "");
+}
+
+VESSEL* oapiGetVesselInterface(OBJHANDLE vessel) {
+    Vessel* v = Registry::get().vessels.get(vessel);
+    return v ? v->iface : nullptr;
+}
+
+OBJHANDLE oapiGetVesselByName(const char* name) {
+    journal().record(std::string("oapiGetVesselByName ") + (name ? name : ""));
+    Vessel* v = name ? Host::instance().vesselByName(name) : nullptr;
+    return v ? v->handle : nullptr;
+}
+
+DWORD oapiGetVesselCount() { return DWORD(Host::instance().vessels().size()); }
+
+OBJHANDLE oapiGetVesselByIndex(int index) {
+    const auto& all = Host::instance().vessels();
+    return index >= 0 && size_t(index) < all.size() ? all[size_t(index)]->handle : nullptr;
+}
+
+bool oapiIsVessel(OBJHANDLE object) { return Registry::get().vessels.get(object) != nullptr; }
+
+void oapiGetObjectName(OBJHANDLE object, char* name, int n) {
+    if (!name || n <= 0) return;
+    Vessel* v = Registry::get().vessels.get(object);
+    std::string_view text = v ? std::string_view(v->name) : std::string_view();
+    size_t len = std::min(text.size(), size_t(n - 1));
+    std::memcpy(name, text.data(), len);
+    name[len] = '\0';
+}
+
+bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
+    ScenarioFile* f = Registry::get().files.get(scn);
+    if (!f || f->writing) return false;
+    while (f->next < f->lines.size()) {
+        std::string_view raw = f->lines[f->next++];
+        raw = trim(raw.substr(0, raw.find(';')));
+        if (raw.empty()) continue;
+        if (iequals(raw, "END")) {
+            f->next = f->lines.size();
+            return false;
+        }
+        f->current.assign(raw);
+        line = f->current.data();
+        return true;
+    }
+    return false;
+}
+
+namespace {
+void writeLine(FILEHANDLE scn, const char* item, const std::string& value) {
+    ScenarioFile* f = Registry::get().files.get(scn);
+    std::string line = "  " + std::string(item ? item : "");
+    if (!value.empty()) line += " " + value;
+    journal().record("oapiWriteScenario" + line);
+    if (f && f->writing) f->lines.push_back(std::move(line));
+}
+}  // namespace
+
+void oapiWriteScenario_string(FILEHANDLE scn, const char* item, const char* value) {
+    writeLine(scn, item, value ? value : "");
+}
+void oapiWriteScenario_int(FILEHANDLE scn, const char* item, int value) {
+    writeLine(scn, item, std::to_string(value));
+}
+void oapiWriteScenario_float(FILEHANDLE scn, const char* item, double value) {
+    writeLine(scn, item, formatNumber(value));
+}
+void oapiWriteScenario_vec(FILEHANDLE scn, const char* item, const VECTOR3& value) {
+    writeLine(scn, item, formatVector(value));
+}
+
+void oapiOpenInputBox(const char* title, InputBoxCallback callback, const char* initial, int visibleLength,
+                      void* userData) {
+    journal().record(std::string("oapiOpenInputBox ") + (title ? title : "") + " " + std::to_string(visibleLength) +
+                     " " + formatPointer(userData));
+    InputBox box;
+    box.title = title ? title : "";
+    box.callback = callback;
+    box.initialText = initial ? initial : "";
+    box.visibleLength = visibleLength;
+    box.userData = userData;
+    box.opener = Host::instance().focus();
+    Host::instance().openInputBox(std::move(box));
+}

@@ -1,0 +1,68 @@
+// Small text helpers shared by the host's sources.
+#pragma once
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "OrbiterAPI.h"
+
+namespace hostsim {
+
+// The shortest text that reads back to the same double.
+inline std::string formatNumber(double v) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+inline std::string formatVector(const VECTOR3& v) {
+    return formatNumber(v.x) + " " + formatNumber(v.y) + " " + formatNumber(v.z);
+}
+
+inline std::string formatPointer(const void* p) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%p", p);
+    return buf;
+}
+
+inline std::string_view trim(std::string_view s) {
+    const char* blanks = " \t\r\n";
+    auto b = s.find_first_not_of(blanks);
+    if (b == std::string_view::npos) return {};
+    auto e = s.find_last_not_of(blanks);
+    return s.substr(b, e - b + 1);
+}
+
+inline char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+inline bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+inline bool istartsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && iequals(s.substr(0, prefix.size()), prefix);
+}
+
+// Reads up to n doubles from the text; returns how many were read. Anything that
+// is not a finite number ends the reading.
+inline int readNumbers(std::string_view text, double* out, int n) {
+    int got = 0;
+    size_t pos = 0;
+    while (got < n) {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+        if (pos >= text.size()) break;
+        double v;
+        auto [end, ec] = std::from_chars(text.data() + pos, text.data() + text.size(), v);
+        if (ec != std::errc() || !(v - v == 0)) break;
+        out[got++] = v;
+        pos = size_t(end - text.data());
+    }
+    return got;
+}
+
+}  // namespace hostsim
