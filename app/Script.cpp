@@ -1,0 +1,91 @@
+#include "Script.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+namespace hostsim {
+
+namespace {
+
+struct Verb {
+    const char* name;
+    size_t minArgs;
+    size_t maxArgs;
+    const char* usage;
+};
+
+// Every action the runner knows, with the words it takes after the verb.
+constexpr Verb kVerbs[] = {
+    {"focus", 1, 1, "at T focus VESSEL"},
+    {"key", 2, 4, "at T key VESSEL KEY [ctrl] [shift]"},
+    {"input", 1, 2, "at T input VESSEL TEXT..."},
+    {"save", 1, 1, "at T save FILE"},
+};
+
+bool validKey(const std::string& key) {
+    if (key.size() == 1) return std::isalpha(static_cast<unsigned char>(key[0])) != 0;
+    return key == "space" || key == "SPACE";
+}
+
+}  // namespace
+
+bool parseScript(const std::string& text, Script& script, std::string& error) {
+    std::istringstream in(text);
+    std::string raw;
+    int lineNo = 0;
+    auto fail = [&](const std::string& why) {
+        error = "script line " + std::to_string(lineNo) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        std::string_view line = raw;
+        auto first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos || line[first] == '#') continue;
+
+        std::istringstream words(raw);
+        std::string at, time, verb;
+        words >> at >> time >> verb;
+        if (at != "at") return fail("expected \"at T ACTION ...\", found \"" + raw.substr(first) + "\"");
+        ScriptAction action;
+        action.line = lineNo;
+        auto [end, ec] = std::from_chars(time.data(), time.data() + time.size(), action.time);
+        if (ec != std::errc() || end != time.data() + time.size() || !std::isfinite(action.time) || action.time < 0)
+            return fail("\"" + time + "\" is not a time in seconds");
+        const Verb* spec = nullptr;
+        for (const Verb& v : kVerbs)
+            if (verb == v.name) spec = &v;
+        if (!spec) return fail(verb.empty() ? "missing action" : "unknown action \"" + verb + "\"");
+        action.verb = verb;
+
+        if (verb == "input") {
+            std::string vessel;
+            words >> vessel;
+            std::string rest;
+            std::getline(words, rest);
+            rest.erase(0, rest.find_first_not_of(" \t"));
+            if (vessel.empty() || rest.empty()) return fail(std::string("usage: ") + spec->usage);
+            action.args = {vessel, rest};
+        } else {
+            std::string word;
+            while (words >> word) action.args.push_back(word);
+            if (action.args.size() < spec->minArgs || action.args.size() > spec->maxArgs)
+                return fail(std::string("usage: ") + spec->usage);
+        }
+        if (verb == "key") {
+            if (!validKey(action.args[1])) return fail("\"" + action.args[1] + "\" is not a key (a letter or space)");
+            for (size_t i = 2; i < action.args.size(); ++i)
+                if (action.args[i] != "ctrl" && action.args[i] != "shift")
+                    return fail("\"" + action.args[i] + "\" is not a modifier (ctrl or shift)");
+        }
+        script.actions.push_back(std::move(action));
+    }
+    std::stable_sort(script.actions.begin(), script.actions.end(),
+                     [](const ScriptAction& a, const ScriptAction& b) { return a.time < b.time; });
+    return true;
+}
+
+}  // namespace hostsim
