@@ -72,7 +72,7 @@ void placeChild(Vessel& child) {
     child.rot = product(frameOf(-dir, rot), transposed(frameOf(own->dir, own->rot)));
     child.pos = pos - mul(child.rot, own->pos);
     child.vel = parent.vel;
-    child.arot = Host::anglesFromRotation(child.rot);
+    child.arotStale = true;
     placeChildren(child);
 }
 
@@ -359,7 +359,7 @@ void Host::moveVessels(double dt) {
         double rate = std::sqrt(dotp(w, w));
         if (rate > 0) {
             v->rot = product(v->rot, axisRotation(w / rate, rate * dt));
-            v->arot = anglesFromRotation(v->rot);
+            v->arotStale = true;
         }
         placeChildren(*v);
     }
@@ -370,7 +370,7 @@ void Host::setPose(OBJHANDLE handle, const VECTOR3& pos, const MATRIX3& rot) {
     if (!v) return;
     v->pos = pos;
     v->rot = rot;
-    v->arot = anglesFromRotation(rot);
+    v->arotStale = true;
     placeChildren(*v);
 }
 
@@ -378,6 +378,7 @@ void Host::setAttitude(OBJHANDLE handle, const VECTOR3& arotDegrees) {
     Vessel* v = vessel(handle);
     if (!v) return;
     v->arot = arotDegrees;
+    v->arotStale = false;
     v->rot = rotationFromAngles(arotDegrees);
     placeChildren(*v);
 }

@@ -83,6 +83,10 @@ void writeStandardLines(Vessel& v, ScenarioFile& f) {
     put("STATUS", v.status);
     put("RPOS", formatVector(v.pos));
     put("RVEL", formatVector(v.vel));
+    if (v.arotStale) {
+        v.arot = Host::anglesFromRotation(v.rot);
+        v.arotStale = false;
+    }
     put("AROT", formatVector(v.arot));
     if (v.angVel.x != 0 || v.angVel.y != 0 || v.angVel.z != 0) put("VROT", formatVector(v.angVel));
     if (Attachment* up = v.attachedTo()) {

@@ -73,7 +73,8 @@ struct Vessel {
     std::string status = "Orbiting Sun";
     VECTOR3 pos{}, vel{};
     MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
-    VECTOR3 arot{};    // attitude as written in the scenario (degrees), kept in step with rot
+    VECTOR3 arot{};    // attitude as written in the scenario (degrees); see arotStale
+    bool arotStale = false;  // rot changed since arot was set: recomputed when saved
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
 
     std::vector<std::string> unknownLines;  // scenario lines nobody took, written back on save
