@@ -5,6 +5,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "Report.h"
 #include "Script.h"
 #include "hostsim/Host.h"
 
@@ -76,6 +77,7 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
         return true;
     }
     if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, err);
+    if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, err);
     err << "hostsim: " << where << "unknown action " << a.verb << "\n";
     return false;
 }
@@ -136,9 +138,8 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
             << " is after the end of the run\n";
 
     if (options.save) ok = writeText(*options.save, host.saveScenarioText(), out, err) && ok;
-    if (options.summary && options.save != "-")
-        out << "Ran " << options.duration << " s in steps of " << options.dt << " s; " << host.vessels().size()
-            << " vessels; " << host.log().size() << " log lines\n";
+    if (options.dump) ok = writeText(*options.dump, dumpJson(), out, err) && ok;
+    if (options.summary && options.save != "-" && options.dump != "-") out << summaryText();
     host.reset();
     return ok ? 0 : 1;
 }

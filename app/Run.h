@@ -14,6 +14,7 @@ struct RunOptions {
     std::optional<std::filesystem::path> script;
     std::optional<std::string> save;  // a file, or "-" for standard output
     std::optional<std::filesystem::path> log;
+    std::optional<std::string> dump;  // JSON of the scene at the end; a file, or "-"
     double dt = 0.1;
     double duration = 0;
     bool summary = true;

@@ -22,6 +22,7 @@ constexpr Verb kVerbs[] = {
     {"key", 2, 4, "at T key VESSEL KEY [ctrl] [shift]"},
     {"input", 1, 2, "at T input VESSEL TEXT..."},
     {"save", 1, 1, "at T save FILE"},
+    {"dump", 1, 1, "at T dump FILE.json"},
 };
 
 bool validKey(const std::string& key) {
