@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "Text.h"
+#include "hostsim/Dialogs.h"
+#include "hostsim/Editor.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -24,6 +26,9 @@ WindowSystem& WindowSystem::instance() {
 void WindowSystem::reset() {
     classes_.clear();
     objects_.clear();
+    // The editor and every dialog go without messages: their modules are gone by now.
+    Editor::instance().reset();
+    forgetWindows();
 }
 
 const WindowClass* WindowSystem::findClass(const std::string& name, HINSTANCE instance) const {

@@ -1,0 +1,184 @@
+// Dialogs as the host's window system keeps them: dialog resources carried inside a
+// module, the dialogs and standard controls built from them, what a person sees of
+// them and what a person can do with them. Modules reach all of this through the
+// window-system calls in windows.h and commctrl.h; tests and the editor use it here.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commctrl.h"
+#include "windows.h"
+
+namespace hostsim {
+
+// ---- Dialog resources ----
+
+// The name of the module section that carries the resource scripts (see
+// cmake/ModuleResources.cmake, which puts them there).
+inline constexpr const char* kResourceSection = ".hostsim.resources";
+
+// One file of a resource script: the script itself, or a header it includes under
+// the name written in its #include line.
+struct ResourceFile {
+    std::string name;
+    std::string text;
+};
+
+// One control statement of a dialog template, with the styles the statement implies.
+struct ControlTemplate {
+    std::string statement;  // "CONTROL", "EDITTEXT", "PUSHBUTTON", ...
+    std::string className;  // "Button", "Edit", "Static", "ComboBox", "ListBox", "msctls_updown32", ...
+    std::string text;
+    int id = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    int line = 0;                      // in the script
+};
+
+struct DialogTemplate {
+    int id = -1;       // the resource number; -1 for a resource known by name
+    std::string name;  // the resource name, upper case; empty for a numbered one
+    bool extended = false;  // DIALOGEX
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::string caption;
+    std::string fontFace;
+    int fontSize = 0;  // points; 0 without a FONT statement
+    int fontWeight = 0;
+    bool fontItalic = false;
+    int fontCharset = 0;
+    std::string className;
+    std::vector<ControlTemplate> controls;
+    std::string file;
+    int line = 0;
+};
+
+struct ResourceScript {
+    std::vector<DialogTemplate> dialogs;
+    // A dialog by number (MAKEINTRESOURCE), by "#number" or by name (ignoring case); null if none.
+    const DialogTemplate* findDialog(LPCSTR name) const;
+};
+
+// Parses a resource script: files[0] is the script, the others are the headers it
+// includes. Returns an error text that names file and line, empty on success.
+std::string parseResourceScript(const std::vector<ResourceFile>& files, ResourceScript& out);
+
+// The file of a loaded library from its handle (the module's instance handle), or
+// empty if the handle is not that of a loaded library. The handle is never read through.
+std::string libraryFile(HINSTANCE instance);
+
+// The resource scripts that a module carries, each with its headers. Returns an error
+// text, empty on success; a module without resources has none and is no error.
+std::string moduleResourceScripts(HINSTANCE instance, std::vector<std::vector<ResourceFile>>& scripts);
+
+// A dialog template of a loaded module, looked up as the window system looks up a
+// dialog resource. Sets `error` when there is none.
+std::optional<DialogTemplate> findDialogTemplate(HINSTANCE instance, LPCSTR name, std::string& error);
+
+// ---- Windows ----
+
+enum class WindowKind {
+    Host,        // a window of the host itself, such as the scenario editor
+    Dialog,
+    PushButton,  // also default push buttons
+    CheckBox,    // two- and three-state, automatic or not
+    RadioButton,
+    GroupBox,
+    Edit,
+    Static,
+    ComboBox,
+    ListBox,
+    UpDown,
+    ScrollBar,
+    Custom,  // a class that a module registered
+};
+
+struct ListEntry {
+    std::string text;
+    LPARAM data = 0;
+    bool operator==(const ListEntry&) const = default;
+};
+
+// What a person and a test can see of a window, at the time it was looked at.
+struct WindowView {
+    HWND handle = nullptr;
+    WindowKind kind = WindowKind::Host;
+    std::string className;
+    int id = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::string text;  // caption, field text, or the edit text of a combo box
+    bool enabled = false;  // the window itself
+    bool visible = false;  // the window and every window it sits in
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::string fontFace;  // dialogs
+    int fontSize = 0;
+    UINT check = BST_UNCHECKED;     // buttons
+    std::vector<ListEntry> entries;  // list and combo boxes
+    int selection = -1;
+    bool dropped = false;  // the list of a drop-down combo box is open
+    size_t textLimit = 0;  // edit fields and combo boxes: what a person may type
+    int lower = 0, upper = 0, position = 0;  // up-down controls
+    HWND buddy = nullptr;
+    HWND parent = nullptr;
+};
+
+std::optional<WindowView> viewWindow(HWND wnd);
+// The windows inside a window, in creation order.
+std::vector<HWND> childWindows(HWND wnd);
+
+// A window of the host whose messages the handler answers.
+using HostWindowHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+HWND createHostWindow(const std::string& title, HostWindowHandler handler);
+
+// Host-side hooks around a dialog's procedure. `before` may answer a message so that
+// the procedure never sees it; `after` learns what the procedure returned.
+struct DialogHooks {
+    std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> before;
+    std::function<void(HWND, UINT, WPARAM, LPARAM, INT_PTR)> after;
+};
+
+// CreateDialogParam with hooks. Null on failure, with the reason in `error`.
+HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM initParam,
+                  DialogHooks hooks, std::string& error);
+// Why the last CreateDialogParam failed.
+const std::string& lastDialogError();
+
+// Shows or hides a window as ShowWindow does; returns whether it was visible.
+bool showWindow(HWND wnd, bool show);
+// Destroys a window and the windows inside it as DestroyWindow does.
+bool destroyWindow(HWND wnd);
+// Forgets every window without telling anyone: the modules may be gone already.
+void forgetWindows();
+
+// ---- A person's actions ----
+// Each works a control as a person would with mouse and keyboard, sends the
+// notifications the window system sends for it, and returns an error text (empty
+// when done). A person cannot act on a control that is disabled or not shown.
+namespace person {
+
+// Picks a list box entry, or opens a combo box's list (if closed) and picks an entry
+// in it. The entry is the one whose text equals `text` ignoring case and outer
+// blanks, else the first that begins with it; "#N" picks the entry at index N.
+std::string select(HWND control, const std::string& text);
+// Closes a combo box's list, opening it first if it is closed.
+std::string closeUp(HWND combo);
+// Clicks a push button, check box or radio button.
+std::string click(HWND button);
+// Ticks or clears a check box by clicking it when it is not in that state already.
+std::string setCheck(HWND box, bool on);
+// Replaces the text of an edit field or an editable combo box, one keystroke per character.
+std::string type(HWND control, const std::string& text);
+// Clicks the upper (or right) or lower (or left) arrow of an up-down control.
+std::string arrow(HWND upDown, bool up);
+
+}  // namespace person
+
+}  // namespace hostsim

@@ -1,0 +1,102 @@
+// The host's windows behind their stale-safe handles: dialogs, their controls and
+// the host's own windows, shared by the window table, the controls and a person's
+// actions.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hostsim/Dialogs.h"
+
+namespace hostsim::win {
+
+// What a person may type into an edit field until told otherwise (EM_LIMITTEXT).
+constexpr std::size_t kDefaultTextLimit = 30000;
+// The limit that EM_LIMITTEXT 0 sets.
+constexpr std::size_t kLargestTextLimit = 0x7FFFFFFE;
+
+struct Window {
+    HWND handle = nullptr;
+    WindowKind kind = WindowKind::Host;
+    std::string className;
+    int id = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::string text;  // for a combo box, the text of its edit field
+    HWND parent = nullptr;
+    std::vector<HWND> children;  // creation order
+    HINSTANCE instance = nullptr;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    LONG_PTR userData = 0;
+    bool destroying = false;
+
+    // Dialogs.
+    DLGPROC dialogProc = nullptr;
+    DialogHooks hooks;
+    LONG_PTR msgResult = 0;
+    LONG_PTR dialogUser = 0;
+    std::string fontFace;
+    int fontSize = 0;
+
+    // Host windows.
+    HostWindowHandler handler;
+
+    // Windows of a class that a module registered.
+    WNDPROC windowProc = nullptr;
+
+    // Buttons.
+    UINT check = BST_UNCHECKED;
+
+    // Edit fields, and the edit field of a combo box.
+    std::size_t textLimit = kDefaultTextLimit;
+    DWORD selStart = 0, selEnd = 0;
+    bool modified = false;
+
+    // List and combo boxes.
+    std::vector<ListEntry> entries;
+    int selection = -1;
+    int topIndex = 0;
+    bool dropped = false;
+
+    // Up-down controls: the default range runs from 100 down to 0.
+    int lower = 100, upper = 0, position = 0;
+    int base = 10;
+    HWND buddy = nullptr;
+};
+
+// The live window behind a handle, or null.
+Window* find(HWND wnd);
+// Takes the window into the table and returns its new handle.
+HWND add(std::unique_ptr<Window> window);
+
+// Delivers a message to the window's procedure: a dialog's (with its hooks), a
+// registered class's, the host's handler, or a standard control's.
+LRESULT send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// WM_COMMAND from a control to the window it sits in.
+LRESULT command(HWND control, WORD code);
+
+// The standard controls' own procedure (DialogControls.cpp).
+LRESULT controlMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// A click on a button: automatic boxes and radio buttons change, then BN_CLICKED.
+void clickButton(HWND button);
+// Moves an up-down control and writes the position into its buddy if it keeps one there.
+void setUpDownPosition(HWND upDown, int pos);
+// The kind of a "Button" window by its style.
+WindowKind buttonKind(DWORD style);
+// The order in which sorted lists keep their entries: text ignoring case.
+bool textBefore(const std::string& a, const std::string& b);
+// The first entry at or after `start` (wrapping) whose text begins with `prefix`,
+// or equals it when `exact`, ignoring case; -1 if none. `start` -1 searches all.
+int findEntry(const std::vector<ListEntry>& entries, int start, std::string_view text, bool exact);
+// Whether code at this address is still mapped, so that a window whose module is
+// gone is not called.
+bool codeIsMapped(const void* code);
+
+// How many characters a person can type into an edit field or a combo box's field.
+std::size_t typingCapacity(const Window& w);
+
+// "control 1002", "dialog" and the like, for error texts.
+std::string describe(const Window& w);
+
+}  // namespace hostsim::win
