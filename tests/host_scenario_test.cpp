@@ -132,3 +132,18 @@ TEST_F(HostScenario, scenario_writers_write_one_line_each_with_numbers_that_read
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostScenario, a_host_line_whose_values_do_not_read_refuses_the_scenario) {
+    const char* text = "BEGIN_SHIPS\nA:Crate\n  RPOS 1 2 3\n  RVEL 1 nope 3\nEND\nEND_SHIPS\n";
+    EXPECT_EQ(host().loadScenarioText(text), "line 4: malformed line of A: \"RVEL 1 nope 3\"");
+    host().reset();
+    EXPECT_EQ(host().loadScenarioText("BEGIN_SHIPS\nA:Crate\n  ATTACHED 0,B\nEND\nEND_SHIPS\n"),
+              "line 3: malformed line of A: \"ATTACHED 0,B\"");
+    host().reset();
+    EXPECT_EQ(host().loadScenarioText("BEGIN_SHIPS\nA:Crate\n  RPOS nan 0 0\nEND\nEND_SHIPS\n"),
+              "line 3: malformed line of A: \"RPOS nan 0 0\"");
+}
+
+}  // namespace

@@ -54,6 +54,7 @@ void oapiWriteLog(const char* line) {
 }
 
 VESSEL* oapiGetVesselInterface(OBJHANDLE vessel) {
+    if (journal().enabled()) journal().record("oapiGetVesselInterface " + formatPointer(vessel));
     Vessel* v = Registry::get().vessels.get(vessel);
     return v ? v->iface : nullptr;
 }
@@ -64,16 +65,24 @@ OBJHANDLE oapiGetVesselByName(const char* name) {
     return v ? v->handle : nullptr;
 }
 
-DWORD oapiGetVesselCount() { return DWORD(Host::instance().vessels().size()); }
+DWORD oapiGetVesselCount() {
+    journal().record("oapiGetVesselCount");
+    return DWORD(Host::instance().vessels().size());
+}
 
 OBJHANDLE oapiGetVesselByIndex(int index) {
+    if (journal().enabled()) journal().record("oapiGetVesselByIndex " + std::to_string(index));
     const auto& all = Host::instance().vessels();
     return index >= 0 && size_t(index) < all.size() ? all[size_t(index)]->handle : nullptr;
 }
 
-bool oapiIsVessel(OBJHANDLE object) { return Registry::get().vessels.get(object) != nullptr; }
+bool oapiIsVessel(OBJHANDLE object) {
+    if (journal().enabled()) journal().record("oapiIsVessel " + formatPointer(object));
+    return Registry::get().vessels.get(object) != nullptr;
+}
 
 void oapiGetObjectName(OBJHANDLE object, char* name, int n) {
+    if (journal().enabled()) journal().record("oapiGetObjectName " + formatPointer(object) + " " + std::to_string(n));
     if (!name || n <= 0) return;
     Vessel* v = Registry::get().vessels.get(object);
     std::string_view text = v ? std::string_view(v->name) : std::string_view();
@@ -83,6 +92,7 @@ void oapiGetObjectName(OBJHANDLE object, char* name, int n) {
 }
 
 bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
+    journal().record("oapiReadScenario_nextline");
     ScenarioFile* f = Registry::get().files.get(scn);
     if (!f || f->writing) return false;
     while (f->next < f->lines.size()) {

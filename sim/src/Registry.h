@@ -34,6 +34,7 @@ struct Registry {
     HandleTable<AnimationComponent, HandleKind::Component> components;
     HandleTable<ScenarioFile, HandleKind::File> files;
     std::vector<PendingLink> pendingLinks;
+    std::vector<std::string> malformedLines;  // host lines whose values did not read
 
     static Registry& get() {
         static Registry r;

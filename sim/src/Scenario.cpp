@@ -40,42 +40,43 @@ std::string_view after(std::string_view line, std::string_view key) { return tri
 
 }  // namespace
 
-// Keys are matched as case-insensitive prefixes, as the simulator does.
+// Keys are matched as case-insensitive prefixes, as the simulator does. A host line
+// whose values do not read is noted, so that loading can refuse the scenario.
 bool applyStandardLine(Vessel& v, std::string_view line) {
     auto& pending = Registry::get().pendingLinks;
+    bool ok = true;
     if (istartsWith(line, "STATUS")) {
         v.status = std::string(after(line, "STATUS"));
-        return true;
-    }
-    if (istartsWith(line, "RPOS")) return readVector(after(line, "RPOS"), v.pos) || true;
-    if (istartsWith(line, "RVEL")) return readVector(after(line, "RVEL"), v.vel) || true;
-    if (istartsWith(line, "AROT")) {
+    } else if (istartsWith(line, "RPOS")) {
+        ok = readVector(after(line, "RPOS"), v.pos);
+    } else if (istartsWith(line, "RVEL")) {
+        ok = readVector(after(line, "RVEL"), v.vel);
+    } else if (istartsWith(line, "AROT")) {
         VECTOR3 a;
-        if (readVector(after(line, "AROT"), a)) Host::instance().setAttitude(v.handle, a);
-        return true;
-    }
-    if (istartsWith(line, "VROT")) return readVector(after(line, "VROT"), v.angVel) || true;
-    if (istartsWith(line, "ATTACHED")) {
+        ok = readVector(after(line, "AROT"), a);
+        if (ok) Host::instance().setAttitude(v.handle, a);
+    } else if (istartsWith(line, "VROT")) {
+        ok = readVector(after(line, "VROT"), v.angVel);
+    } else if (istartsWith(line, "ATTACHED")) {
         PendingLink link{&v, true, 0, 0, {}};
-        if (readLink(after(line, "ATTACHED"), link.ownIndex, link.otherIndex, link.otherName))
-            pending.push_back(link);
-        else
-            Host::instance().writeLog("Bad ATTACHED line for " + v.name + ": " + std::string(line));
-        return true;
-    }
-    if (istartsWith(line, "DOCKINFO")) {
+        ok = readLink(after(line, "ATTACHED"), link.ownIndex, link.otherIndex, link.otherName);
+        if (ok) pending.push_back(link);
+    } else if (istartsWith(line, "DOCKINFO")) {
         std::istringstream items{std::string(after(line, "DOCKINFO"))};
         std::string item;
         while (items >> item) {
             PendingLink link{&v, false, 0, 0, {}};
-            if (readLink(item, link.ownIndex, link.otherIndex, link.otherName))
-                pending.push_back(link);
-            else
-                Host::instance().writeLog("Bad DOCKINFO item for " + v.name + ": " + item);
+            if (readLink(item, link.ownIndex, link.otherIndex, link.otherName)) pending.push_back(link);
+            else ok = false;
         }
-        return true;
+    } else {
+        return false;
     }
-    return false;
+    if (!ok) {
+        Host::instance().writeLog("Malformed scenario line for " + v.name + ": " + std::string(line));
+        Registry::get().malformedLines.emplace_back(line);
+    }
+    return true;
 }
 
 void writeStandardLines(Vessel& v, ScenarioFile& f) {
@@ -185,7 +186,14 @@ std::string Host::loadScenarioText(const std::string& text) {
                 if (i >= lines.size()) return where(headLine) + "vessel " + name + " has no END";
                 if (vesselByName(name)) return where(headLine) + "a vessel named " + name + " exists already";
                 if (!readClass(cls)) return where(headLine) + "unknown vessel class " + cls + " of " + name;
+                auto& malformed = Registry::get().malformedLines;
+                malformed.clear();
                 if (!createVessel(name, cls, block)) return where(headLine) + "vessel " + name + " was not created";
+                if (!malformed.empty()) {
+                    size_t at = headLine + 1;
+                    while (at < i && clean(lines[at]) != malformed.front()) ++at;
+                    return where(at) + "malformed line of " + name + ": \"" + malformed.front() + "\"";
+                }
             }
             if (i >= lines.size()) return "BEGIN_SHIPS without END_SHIPS";
         } else if (istartsWith(line, "BEGIN_")) {

@@ -198,6 +198,7 @@ DOCKHANDLE VESSEL::GetDockHandle(UINT n) const {
 }
 
 OBJHANDLE VESSEL::GetDockStatus(DOCKHANDLE hDock) const {
+    if (journal().enabled()) journal().record("GetDockStatus " + formatPointer(hDock));
     Vessel* v = self(hVessel);
     Dock* d = v ? ownDock(*v, hDock) : nullptr;
     return d && d->mate ? d->mate->owner->handle : nullptr;
@@ -261,6 +262,7 @@ void VESSEL::SetAttachmentParams(ATTACHMENTHANDLE attachment, const VECTOR3& pos
 }
 
 void VESSEL::GetAttachmentParams(ATTACHMENTHANDLE attachment, VECTOR3& pos, VECTOR3& dir, VECTOR3& rot) const {
+    if (journal().enabled()) journal().record("GetAttachmentParams " + formatPointer(attachment));
     Vessel* v = self(hVessel);
     if (Attachment* a = v ? ownPoint(*v, attachment) : nullptr) pos = a->pos, dir = a->dir, rot = a->rot;
 }
@@ -272,12 +274,14 @@ const char* VESSEL::GetAttachmentId(ATTACHMENTHANDLE attachment) const {
 }
 
 OBJHANDLE VESSEL::GetAttachmentStatus(ATTACHMENTHANDLE attachment) const {
+    if (journal().enabled()) journal().record("GetAttachmentStatus " + formatPointer(attachment));
     Vessel* v = self(hVessel);
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
     return a && a->partner ? a->partner->owner->handle : nullptr;
 }
 
 DWORD VESSEL::AttachmentCount(bool toparent) const {
+    if (journal().enabled()) journal().record(std::string("AttachmentCount ") + (toparent ? "toparent" : "tochild"));
     Vessel* v = self(hVessel);
     return v ? DWORD(pointList(*v, toparent).size()) : 0;
 }
@@ -291,6 +295,7 @@ DWORD VESSEL::GetAttachmentIndex(ATTACHMENTHANDLE attachment) const {
 }
 
 ATTACHMENTHANDLE VESSEL::GetAttachmentHandle(bool toparent, DWORD i) const {
+    if (journal().enabled()) journal().record(std::string("GetAttachmentHandle ") + (toparent ? "toparent " : "tochild ") + std::to_string(i));
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
     auto& list = pointList(*v, toparent);
@@ -413,11 +418,13 @@ double VESSEL::GetEmptyMass() const {
 }
 
 void VESSEL::GetGlobalPos(VECTOR3& pos) const {
+    if (journal().enabled()) journal().record("GetGlobalPos");
     Vessel* v = self(hVessel);
     pos = v ? v->pos : _V(0, 0, 0);
 }
 
 void VESSEL::Global2Local(const VECTOR3& glob, VECTOR3& loc) const {
+    if (journal().enabled()) journal().record("Global2Local " + formatVector(glob));
     Vessel* v = self(hVessel);
     if (!v) {
         loc = glob;
