@@ -7,6 +7,7 @@
 
 #include "Report.h"
 #include "Script.h"
+#include "hostsim/Editor.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -75,6 +76,15 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
         bool accepted = host.answerInputBox(a.args[1]).value_or(false);
         host.writeLog("Script: input \"" + a.args[1] + "\" to " + v->name + (accepted ? " accepted" : " refused"));
         return true;
+    }
+    if (a.verb == "editor") {
+        std::vector<std::string> words(a.args.begin() + 2, a.args.end());
+        std::string why = editorAction(a.args[0], a.args[1], words);
+        std::string what = a.args[1];
+        for (const auto& w : words) what += " " + w;
+        host.writeLog("Script: editor " + a.args[0] + " " + what + (why.empty() ? "" : " failed: " + why));
+        if (!why.empty()) err << "hostsim: " << where << why << "\n";
+        return why.empty();
     }
     if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, err);
     if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, err);

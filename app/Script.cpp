@@ -5,6 +5,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "hostsim/Editor.h"
+
 namespace hostsim {
 
 namespace {
@@ -23,6 +25,7 @@ constexpr Verb kVerbs[] = {
     {"input", 1, 2, "at T input VESSEL TEXT..."},
     {"save", 1, 1, "at T save FILE"},
     {"dump", 1, 1, "at T dump FILE.json"},
+    {"editor", 3, 99, "at T editor VESSEL PAGE ACTION ..."},
 };
 
 bool validKey(const std::string& key) {
@@ -62,7 +65,15 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
         if (!spec) return fail(verb.empty() ? "missing action" : "unknown action \"" + verb + "\"");
         action.verb = verb;
 
-        if (verb == "input") {
+        if (verb == "editor") {
+            std::string rest;
+            std::getline(words, rest);
+            EditorCommand command;
+            std::string why = parseEditorCommand(rest, command);
+            if (!why.empty()) return fail(why + " (usage: " + spec->usage + ")");
+            action.args = {command.vessel, command.page};
+            action.args.insert(action.args.end(), command.words.begin(), command.words.end());
+        } else if (verb == "input") {
             std::string vessel;
             words >> vessel;
             std::string rest;

@@ -10,7 +10,9 @@ struct ScriptAction {
     double time = 0;
     int line = 0;  // in the script file, from 1
     std::string verb;
-    std::vector<std::string> args;  // for "input", args[1] holds the rest of the line as typed
+    // For "input", args[1] holds the rest of the line as typed; for "editor", args are
+    // the vessel, the page and the action's words.
+    std::vector<std::string> args;
 };
 
 struct Script {

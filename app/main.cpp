@@ -27,6 +27,10 @@ const char* kRunFooter = R"(Script actions, one per line (# starts a comment; bl
   at T input VESSEL TEXT...           answer the input box that VESSEL opened
   at T save FILE                      save the scenario as it stands
   at T dump FILE.json                 write the scene as JSON
+  at T editor VESSEL PAGE ACTION ...  work a scenario-editor page of VESSEL as a person would;
+      PAGE is the page's button label ("Vessel Management", in quotes, or Vessel_Management);
+      ACTION: show | hide | select ID TEXT | closeup ID | click ID | check ID on|off
+              | type ID TEXT | arrow ID up|down
 
 Example:
   hostsim run Scenarios/Station.scn --for 120 --script Scenarios/Station.script \
