@@ -1,0 +1,143 @@
+// The Truss vessel: one segment of a space-station truss.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "Orbitersdk.h"
+
+// A timed motion; the number is what the scenario lines carry.
+enum class MotionStatus : std::int32_t {
+    Stopped = 0,
+    Decreasing = 1,  // the state runs toward 0
+    Increasing = 2,  // the state runs toward 1
+};
+
+class Truss : public VESSEL3 {
+public:
+    Truss(OBJHANDLE hVessel, int flightModel);
+    ~Truss() override;
+
+    Truss(const Truss&) = delete;
+    Truss& operator=(const Truss&) = delete;
+
+    // Simulator callbacks.
+    void clbkSetClassCaps(FILEHANDLE cfg) override;
+    void clbkSaveState(FILEHANDLE scn) override;
+    void clbkLoadStateEx(FILEHANDLE scn, void* status) override;
+    void clbkPreStep(double simt, double simdt, double mjd) override;
+    void clbkDockEvent(int dock, OBJHANDLE mate) override;
+    int clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) override;
+    int clbkGeneric(int msgid, int prm, void* context) override;
+
+    // The editor's operations. They are virtual so that code outside this library
+    // reaches them through the object the simulator hands out, without linking to it.
+
+    // Makes the segment the given type (unknown codes make a 6 m segment); a rebuild
+    // calls TearDown first.
+    virtual void BuildType(int typeCode);
+    // Removes the ports, points, meshes, animations and transforms of the current type.
+    virtual void TearDown();
+    // Shows or removes the base segment's payload-bay trunnions; other types ignore it.
+    virtual void ShowTrunnions(bool on);
+    // Sets one animation at once and stops its motion: on a solar segment which 0 is
+    // the deployment, 1 the base, 2 the box; a radiator segment ignores which.
+    virtual void SetAnimationState(int which, double value);
+
+    // Table sizes.
+    static constexpr int kFaces = 4;                // bay port faces
+    static constexpr int kMaxBays = 12;             // bays of the 18 m segment
+    static constexpr int kRadiatorRows = 8;
+    static constexpr int kRadiatorPanels = 16;      // panels per radiator row
+    static constexpr int kBlanketRows = 4;
+    static constexpr int kBlanketPanels = 122;      // panels per blanket
+    static constexpr int kMastRows = 2;             // one mast half per side
+    static constexpr int kMastGroupSlots = 122;     // group table width
+    static constexpr int kMastSegments = 121;       // segments per mast half
+    static constexpr int kBaseGroupCount = 9;
+    static constexpr int kBoxGroupCount = 2;
+
+private:
+    template <typename T, int Rows, int Cols>
+    using Table = std::array<std::array<T, Cols>, Rows>;
+
+    // Build: the ports, points and meshes of a type.
+    void CreateEndDocks();
+    void CreateBaseDocks();
+    void CreateBayDocks();
+    void CreateRadiatorDocks();
+    void CreateGrapplePoints();
+    void ReleaseTransforms();
+
+    // Animations of the radiator and solar segments.
+    void FillGroupTables();
+    void DefineRadiatorAnimation();
+    void DefineSolarAnimations();
+    UINT NewTypeAnimation();
+    void DeleteTypeAnimations();
+
+    // Scenario lines: true when the line was a truss line.
+    bool ReadScenarioLine(std::string_view line);
+
+    // Per-step motions.
+    void ReleaseDocksIfGrappled();
+    void MoveRadiators(double simdt);
+    void MoveArrays(double simdt);
+    void TurnByHand(double simdt);
+    void TrackSun(double simdt);
+    void MoveHome(double simdt);
+    void MoveGrapplePoints();
+
+    // Configuration.
+    int type = 6;  // a 6 m segment until the scenario says otherwise
+    std::optional<UINT> mainMesh;
+    std::optional<UINT> trunnionMesh;
+    bool stsTrunnions = false;
+    VECTOR3 payloadOffset = _V(0, 0, 0);
+
+    // Ports and points that the current type created.
+    std::vector<DOCKHANDLE> dockList;  // end ports, base ports, radiator ports
+    DOCKHANDLE plusEndDock = nullptr;
+    DOCKHANDLE minusEndDock = nullptr;
+    Table<DOCKHANDLE, kFaces, kMaxBays> bayDocks{};
+    std::vector<ATTACHMENTHANDLE> grapplePoints;  // "GS"
+    ATTACHMENTHANDLE payloadPoint = nullptr;      // "XS" of the base segment
+    ATTACHMENTHANDLE carPoint = nullptr;          // "CAR", left to the simulator
+
+    // Deployment: radiators on type 61, arrays on type 63.
+    MotionStatus deployStatus = MotionStatus::Stopped;
+    double deployState = 0;
+
+    // Solar gimbal, as fractions of one turn.
+    MotionStatus baseStatus = MotionStatus::Stopped;
+    MotionStatus boxStatus = MotionStatus::Stopped;
+    double baseState = 0, boxState = 0;
+    bool sunTracking = false, baseHoming = false, boxHoming = false;
+    double baseTarget = 0, boxTarget = 0, baseTracked = 0, boxTracked = 0;
+
+    // Animations of the current type; every one of them is deleted by TearDown.
+    std::vector<UINT> typeAnimations;
+    UINT animRadiator = 0;
+    UINT animBox = 0, animDeploy = 0, animExtend = 0, animBase = 0;
+
+    // Mesh groups. The simulator keeps pointers into these tables through the
+    // transforms, so they live as long as the object and never change.
+    Table<UINT, kRadiatorRows, kRadiatorPanels> radiatorGroups;
+    Table<UINT, kBlanketRows, kBlanketPanels> blanketGroups;
+    Table<UINT, kMastRows, kMastGroupSlots> mastGroups;
+    std::array<UINT, kMastRows> tipGroups;
+    std::array<UINT, kBaseGroupCount> baseGroups;
+    std::array<UINT, kBoxGroupCount> boxGroups;
+
+    // Transforms of the current type, owned here and handed to the simulator by pointer.
+    Table<std::unique_ptr<MGROUP_ROTATE>, kRadiatorRows, kRadiatorPanels> radiatorTransforms;
+    Table<ANIMATIONCOMPONENT_HANDLE, kRadiatorRows, kRadiatorPanels> radiatorComponents{};
+    std::unique_ptr<MGROUP_ROTATE> baseTransform, boxTransform;
+    Table<std::unique_ptr<MGROUP_ROTATE>, kBlanketRows, kBlanketPanels> blanketTransforms;
+    std::array<std::unique_ptr<MGROUP_TRANSLATE>, kMastRows> tipTransforms;
+    Table<std::unique_ptr<MGROUP_TRANSLATE>, kMastRows, kMastSegments> mastTransforms;
+};
