@@ -87,7 +87,7 @@ void oapiGetObjectName(OBJHANDLE object, char* name, int n) {
     Vessel* v = Registry::get().vessels.get(object);
     std::string_view text = v ? std::string_view(v->name) : std::string_view();
     size_t len = std::min(text.size(), size_t(n - 1));
-    std::memcpy(name, text.data(), len);
+    if (len) std::memcpy(name, text.data(), len);
     name[len] = '\0';
 }
 

@@ -1,0 +1,64 @@
+// Pictures of the scene: a software rasteriser with flat shading and a depth buffer,
+// orthographic views framed to fit what is visible, written as PNG.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+struct RenderRequest {
+    std::filesystem::path file;  // the PNG to write
+    std::string vessel;          // a vessel name, or empty for the whole scene
+    std::string view = "iso";    // one of viewNames()
+    int width = 1024, height = 768;
+    // With a vessel: also draw the vessels attached below it (a carrier's payloads).
+    bool withAttached = true;
+};
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;  // rows top to bottom, three bytes per pixel
+};
+
+// The named views. A picture of the whole scene looks at the global frame; a picture
+// of one vessel looks at that vessel's own frame, whatever its attitude.
+//   side:  along +z, x to the right, y up
+//   top:   down along -y, x to the right, z up
+//   front: along -z, -x to the right, y up
+//   iso:   from above, to the side and behind
+const std::vector<std::string>& viewNames();
+
+// The background colour; every pixel that shows nothing has it.
+constexpr std::uint8_t kBackground[3] = {12, 16, 30};
+
+// Draws the request into an image without writing it. Returns an error text (unknown
+// vessel or view, bad size), empty on success.
+std::string renderImage(const RenderRequest& request, Image& image);
+// Draws and writes the PNG; returns an error text, empty on success.
+std::string renderPng(const RenderRequest& request);
+std::string writePng(const std::filesystem::path& file, const Image& image);
+
+// Pictures at a fixed interval of simulation time, numbered from 0: for the request's
+// file "out/deploy.png" they are out/deploy-0000.png, out/deploy-0001.png, ...
+// Call poll after every step; it draws at most one picture per call.
+class RenderSequence {
+public:
+    RenderSequence(RenderRequest request, double interval, double start = 0);
+    // Draws the picture that is due at simTime, if any. Returns an error text, empty
+    // when nothing failed.
+    std::string poll(double simTime);
+    const std::vector<std::filesystem::path>& written() const { return written_; }
+    static std::filesystem::path numbered(const std::filesystem::path& file, int index);
+
+private:
+    RenderRequest request_;
+    double interval_;
+    double next_;
+    int index_ = 0;
+    std::vector<std::filesystem::path> written_;
+};
+
+}  // namespace hostsim

@@ -1,0 +1,269 @@
+// Pictures of the scene: orthographic views of the posed meshes, flat shaded with a
+// depth buffer, drawn at twice the size and averaged down to smooth the edges.
+#include "hostsim/Render.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "hostsim/Host.h"
+#include "hostsim/Scene.h"
+
+namespace hostsim {
+
+namespace {
+
+constexpr int kSupersample = 2;           // samples per pixel along each axis
+constexpr double kMargin = 0.06;          // of the picture, on every side
+constexpr int kMinSize = 16, kMaxSize = 8192;
+constexpr double kAmbient = 0.22;         // light on faces turned away from the lamp
+constexpr double kDiffuse = 0.78;
+
+struct ViewAxes {
+    const char* name;
+    VECTOR3 right, up, forward;  // forward points away from the eye
+};
+
+VECTOR3 unit(const VECTOR3& v) { return v / std::sqrt(dotp(v, v)); }
+
+ViewAxes lookingAlong(const char* name, const VECTOR3& forward) {
+    const VECTOR3 f = unit(forward);
+    const VECTOR3 right = unit(crossp(_V(0, 1, 0), f));
+    return {name, right, crossp(f, right), f};
+}
+
+const std::vector<ViewAxes>& views() {
+    static const std::vector<ViewAxes> all = {
+        lookingAlong("iso", _V(-0.55, -0.62, 0.56)),
+        {"top", _V(1, 0, 0), _V(0, 0, 1), _V(0, -1, 0)},
+        {"side", _V(1, 0, 0), _V(0, 1, 0), _V(0, 0, 1)},
+        {"front", _V(-1, 0, 0), _V(0, 1, 0), _V(0, 0, -1)},
+    };
+    return all;
+}
+
+// The lamp stands above, to the left and in front of the eye (view coordinates).
+const VECTOR3 kLamp = unit(_V(-0.35, 0.6, -0.72));
+
+struct Triangle {
+    VECTOR3 p[3];  // view coordinates: right, up, depth
+    Colour colour;
+};
+
+// The pose of the picture's frame: global, or one vessel's own frame.
+struct Frame3 {
+    VECTOR3 origin = _V(0, 0, 0);
+    MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // frame axes as columns, in global terms
+    VECTOR3 toFrame(const VECTOR3& global) const {
+        const VECTOR3 d = global - origin;
+        return _V(rot.m11 * d.x + rot.m21 * d.y + rot.m31 * d.z, rot.m12 * d.x + rot.m22 * d.y + rot.m32 * d.z,
+                  rot.m13 * d.x + rot.m23 * d.y + rot.m33 * d.z);
+    }
+};
+
+void collect(const Vessel& v, const Frame3& frame, const ViewAxes& view, std::vector<Triangle>& out) {
+    for (const EvaluatedGroup& g : evaluateVessel(v, Frame::Global)) {
+        const MeshGroupData& rest = g.rest();
+        const Colour colour = g.source->colourOf(rest);
+        for (const auto& t : rest.triangles) {
+            Triangle tri;
+            tri.colour = colour;
+            for (int k = 0; k < 3; ++k) {
+                const VECTOR3 p = frame.toFrame(g.vertices[t[k]]);
+                tri.p[k] = _V(dotp(p, view.right), dotp(p, view.up), dotp(p, view.forward));
+            }
+            out.push_back(tri);
+        }
+    }
+}
+
+void collectWithAttached(const Vessel& v, const Frame3& frame, const ViewAxes& view, std::vector<Triangle>& out) {
+    collect(v, frame, view, out);
+    for (const Vessel* child : v.children) collectWithAttached(*child, frame, view, out);
+}
+
+class Raster {
+public:
+    Raster(int width, int height)
+        : w_(width * kSupersample), h_(height * kSupersample),
+          depth_(size_t(w_) * size_t(h_), std::numeric_limits<double>::infinity()),
+          colour_(size_t(w_) * size_t(h_) * 3) {
+        for (size_t i = 0; i < colour_.size(); ++i) colour_[i] = kBackground[i % 3];
+    }
+
+    // Screen placement: x' = (x - cx) * scale + w/2, y' = h/2 - (y - cy) * scale.
+    void frameTo(double cx, double cy, double scale) { cx_ = cx, cy_ = cy, scale_ = scale * kSupersample; }
+
+    void draw(const Triangle& t) {
+        const VECTOR3 n = crossp(t.p[1] - t.p[0], t.p[2] - t.p[0]);
+        const double len = std::sqrt(dotp(n, n));
+        if (len == 0) return;
+        const double light = kAmbient + kDiffuse * std::fabs(dotp(n / len, kLamp));
+        const std::uint8_t rgb[3] = {shade(t.colour.r, light), shade(t.colour.g, light), shade(t.colour.b, light)};
+
+        double sx[3], sy[3];
+        for (int k = 0; k < 3; ++k) {
+            sx[k] = (t.p[k].x - cx_) * scale_ + w_ / 2.0;
+            sy[k] = h_ / 2.0 - (t.p[k].y - cy_) * scale_;
+        }
+        const double area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
+        if (area == 0) return;
+        const int x0 = std::max(0, int(std::floor(std::min({sx[0], sx[1], sx[2]}))));
+        const int x1 = std::min(w_ - 1, int(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
+        const int y0 = std::max(0, int(std::floor(std::min({sy[0], sy[1], sy[2]}))));
+        const int y1 = std::min(h_ - 1, int(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
+        for (int y = y0; y <= y1; ++y) {
+            const double py = y + 0.5;
+            for (int x = x0; x <= x1; ++x) {
+                const double px = x + 0.5;
+                // Barycentric weights; all of one sign inside, whichever way the triangle winds.
+                const double w0 = ((sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py)) / area;
+                const double w1 = ((sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py)) / area;
+                const double w2 = 1 - w0 - w1;
+                if (w0 < 0 || w1 < 0 || w2 < 0) continue;
+                const double z = w0 * t.p[0].z + w1 * t.p[1].z + w2 * t.p[2].z;
+                const size_t i = size_t(y) * size_t(w_) + size_t(x);
+                if (z >= depth_[i]) continue;
+                depth_[i] = z;
+                std::copy(rgb, rgb + 3, &colour_[i * 3]);
+            }
+        }
+    }
+
+    // Averages each block of samples into one pixel.
+    Image resolve() const {
+        Image img;
+        img.width = w_ / kSupersample;
+        img.height = h_ / kSupersample;
+        img.rgb.resize(size_t(img.width) * size_t(img.height) * 3);
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    int sum = 0;
+                    for (int dy = 0; dy < kSupersample; ++dy)
+                        for (int dx = 0; dx < kSupersample; ++dx)
+                            sum += colour_[(size_t(y * kSupersample + dy) * size_t(w_) + size_t(x * kSupersample + dx)) * 3 + size_t(c)];
+                    img.rgb[(size_t(y) * size_t(img.width) + size_t(x)) * 3 + size_t(c)] =
+                        std::uint8_t((sum + kSupersample * kSupersample / 2) / (kSupersample * kSupersample));
+                }
+        return img;
+    }
+
+private:
+    static std::uint8_t shade(float channel, double light) {
+        return std::uint8_t(std::clamp(channel * light, 0.0, 1.0) * 255.0 + 0.5);
+    }
+
+    int w_, h_;
+    std::vector<double> depth_;
+    std::vector<std::uint8_t> colour_;
+    double cx_ = 0, cy_ = 0, scale_ = 1;
+};
+
+}  // namespace
+
+const std::vector<std::string>& viewNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const ViewAxes& v : views()) n.push_back(v.name);
+        return n;
+    }();
+    return names;
+}
+
+std::string renderImage(const RenderRequest& request, Image& image) {
+    if (request.width < kMinSize || request.height < kMinSize || request.width > kMaxSize || request.height > kMaxSize)
+        return "picture size must be " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) + " pixels a side";
+    auto view = std::find_if(views().begin(), views().end(), [&](const ViewAxes& v) { return request.view == v.name; });
+    if (view == views().end()) return "unknown view '" + request.view + "' (iso, top, side or front)";
+
+    Host& host = Host::instance();
+    std::vector<Triangle> triangles;
+    Frame3 frame;
+    if (request.vessel.empty()) {
+        // The scene is framed about its first vessel, so that coordinates near the Sun's
+        // distance keep their precision.
+        if (!host.vessels().empty()) frame.origin = host.vessels().front()->pos;
+        for (const Vessel* v : host.vessels()) collect(*v, frame, *view, triangles);
+    } else {
+        const Vessel* v = host.vesselByName(request.vessel);
+        if (!v) return "no vessel named '" + request.vessel + "'";
+        frame.origin = v->pos;
+        frame.rot = v->rot;
+        if (request.withAttached)
+            collectWithAttached(*v, frame, *view, triangles);
+        else
+            collect(*v, frame, *view, triangles);
+    }
+
+    double lo[2] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    double hi[2] = {-lo[0], -lo[1]};
+    for (const Triangle& t : triangles)
+        for (const VECTOR3& p : t.p) {
+            lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
+            lo[1] = std::min(lo[1], p.y), hi[1] = std::max(hi[1], p.y);
+        }
+    Raster raster(request.width, request.height);
+    if (!triangles.empty()) {
+        const double spanX = std::max(hi[0] - lo[0], 1e-9), spanY = std::max(hi[1] - lo[1], 1e-9);
+        const double scale = std::min(request.width * (1 - 2 * kMargin) / spanX, request.height * (1 - 2 * kMargin) / spanY);
+        raster.frameTo((lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, scale);
+        for (const Triangle& t : triangles) raster.draw(t);
+    }
+    image = raster.resolve();
+    return {};
+}
+
+std::string writePng(const std::filesystem::path& file, const Image& image) {
+    if (image.width <= 0 || image.height <= 0 || image.rgb.size() != size_t(image.width) * size_t(image.height) * 3)
+        return "no picture to write";
+    std::error_code ec;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.width);
+    png.height = png_uint_32(image.height);
+    png.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&png, file.c_str(), 0, image.rgb.data(), image.width * 3, nullptr)) {
+        std::string why = png.message;
+        png_image_free(&png);
+        return "cannot write " + file.string() + ": " + why;
+    }
+    return {};
+}
+
+std::string renderPng(const RenderRequest& request) {
+    Image image;
+    std::string error = renderImage(request, image);
+    return error.empty() ? writePng(request.file, image) : error;
+}
+
+RenderSequence::RenderSequence(RenderRequest request, double interval, double start)
+    : request_(std::move(request)), interval_(interval > 0 ? interval : 1.0), next_(start) {}
+
+std::filesystem::path RenderSequence::numbered(const std::filesystem::path& file, int index) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%04d", index);
+    std::filesystem::path out = file;
+    const std::string ext = file.has_extension() ? file.extension().string() : ".png";
+    out.replace_filename(file.stem().string() + suffix + ext);
+    return out;
+}
+
+std::string RenderSequence::poll(double simTime) {
+    // A tolerance of a microsecond keeps sums of step lengths from missing a due time.
+    constexpr double kSlack = 1e-6;
+    if (simTime + kSlack < next_) return {};
+    RenderRequest r = request_;
+    r.file = numbered(request_.file, index_);
+    std::string error = renderPng(r);
+    if (error.empty()) written_.push_back(r.file);
+    ++index_;
+    while (next_ <= simTime + kSlack) next_ += interval_;
+    return error;
+}
+
+}  // namespace hostsim
