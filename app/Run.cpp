@@ -1,5 +1,6 @@
 #include "Run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -86,6 +87,19 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
         if (!why.empty()) err << "hostsim: " << where << why << "\n";
         return why.empty();
     }
+    if (a.verb == "render") {
+        RenderRequest request;
+        request.file = a.args[0];
+        // One word after the file is a view when it names one, else a vessel.
+        for (size_t i = 1; i < a.args.size(); ++i) {
+            const auto& views = viewNames();
+            bool isView = std::find(views.begin(), views.end(), a.args[i]) != views.end();
+            (isView && (i == 2 || a.args.size() == 2) ? request.view : request.vessel) = a.args[i];
+        }
+        std::string why = renderPng(request);
+        if (!why.empty()) err << "hostsim: " << where << why << "\n";
+        return why.empty();
+    }
     if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, err);
     if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, err);
     err << "hostsim: " << where << "unknown action " << a.verb << "\n";
@@ -137,9 +151,20 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
         for (; next < script.actions.size() && start + script.actions[next].time <= now + eps; ++next)
             ok = perform(script.actions[next], out, err) && ok;
     };
+    std::optional<RenderSequence> pictures;
+    if (options.render && options.renderEvery > 0) pictures.emplace(*options.render, options.renderEvery, start);
+    auto takePicture = [&] {
+        if (!pictures) return;
+        std::string why = pictures->poll(host.simTime());
+        if (!why.empty()) {
+            err << "hostsim: render: " << why << "\n";
+            ok = false;
+        }
+    };
     for (long stepIndex = 0;; ++stepIndex) {
         double now = start + double(stepIndex) * options.dt;
         runDue(now);
+        takePicture();
         if (now + eps >= end) break;
         host.step(std::min(options.dt, end - now));
     }
@@ -149,6 +174,11 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
 
     if (options.save) ok = writeText(*options.save, host.saveScenarioText(), out, err) && ok;
     if (options.dump) ok = writeText(*options.dump, dumpJson(), out, err) && ok;
+    if (options.render && !pictures) {
+        std::string why = renderPng(*options.render);
+        if (!why.empty()) err << "hostsim: render: " << why << "\n";
+        ok = why.empty() && ok;
+    }
     if (options.summary && options.save != "-" && options.dump != "-") out << summaryText();
     host.reset();
     return ok ? 0 : 1;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "hostsim/Render.h"
+
 namespace hostsim {
 
 struct RunOptions {
@@ -15,6 +17,10 @@ struct RunOptions {
     std::optional<std::string> save;  // a file, or "-" for standard output
     std::optional<std::filesystem::path> log;
     std::optional<std::string> dump;  // JSON of the scene at the end; a file, or "-"
+    // A picture at the end of the run; with renderEvery > 0 a numbered picture every
+    // renderEvery seconds of simulation time instead.
+    std::optional<RenderRequest> render;
+    double renderEvery = 0;
     double dt = 0.1;
     double duration = 0;
     bool summary = true;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "hostsim/Editor.h"
+#include "hostsim/Render.h"
 
 namespace hostsim {
 
@@ -26,6 +27,7 @@ constexpr Verb kVerbs[] = {
     {"save", 1, 1, "at T save FILE"},
     {"dump", 1, 1, "at T dump FILE.json"},
     {"editor", 3, 99, "at T editor VESSEL PAGE ACTION ..."},
+    {"render", 1, 3, "at T render FILE.png [VESSEL] [VIEW]"},
 };
 
 bool validKey(const std::string& key) {
@@ -92,6 +94,11 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             for (size_t i = 2; i < action.args.size(); ++i)
                 if (action.args[i] != "ctrl" && action.args[i] != "shift")
                     return fail("\"" + action.args[i] + "\" is not a modifier (ctrl or shift)");
+        }
+        if (verb == "render" && action.args.size() == 3) {
+            const auto& views = viewNames();
+            if (std::find(views.begin(), views.end(), action.args[2]) == views.end())
+                return fail("\"" + action.args[2] + "\" is not a view (iso, top, side, front)");
         }
         script.actions.push_back(std::move(action));
     }

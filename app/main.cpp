@@ -1,6 +1,7 @@
 // hostsim: runs vessel modules headless, as the simulator would.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -27,6 +28,7 @@ const char* kRunFooter = R"(Script actions, one per line (# starts a comment; bl
   at T input VESSEL TEXT...           answer the input box that VESSEL opened
   at T save FILE                      save the scenario as it stands
   at T dump FILE.json                 write the scene as JSON
+  at T render FILE.png [VESSEL] [VIEW] draw the scene, or one vessel, as a picture
   at T editor VESSEL PAGE ACTION ...  work a scenario-editor page of VESSEL as a person would;
       PAGE is the page's button label ("Vessel Management", in quotes, or Vessel_Management);
       ACTION: show | hide | select ID TEXT | closeup ID | click ID | check ID on|off
@@ -48,18 +50,42 @@ int main(int argc, char** argv) {
 
     hostsim::RunOptions options;
     options.root = defaultRoot();
-    std::string save, log, script, root, dump;
+    std::string save, log, script, root, dump, render, vessel, view = "iso", size = "1024x768";
+    double every = 0;
+
+    // Options that run and render share.
+    auto runOptions = [&](CLI::App* cmd) {
+        cmd->add_option("scenario", options.scenario, "Scenario file to load")->required();
+        cmd->add_option("--root", root, "Addon tree with Config/, Modules/, Meshes/ [" + options.root.string() + "]");
+        cmd->add_option("--dt", options.dt, "Step length in seconds")->capture_default_str();
+        cmd->add_option("--script", script, "File of timed actions (below)");
+        cmd->add_option("--log", log, "Write the log to FILE");
+    };
+    auto pictureOptions = [&](CLI::App* cmd) {
+        cmd->add_option("--vessel", vessel, "Draw only this vessel (and what hangs from it), in its own frame");
+        cmd->add_option("--view", view, "iso, top, side or front")->capture_default_str();
+        cmd->add_option("--size", size, "Picture size WIDTHxHEIGHT in pixels")->capture_default_str();
+        cmd->add_option("--every", every, "A numbered picture every SECONDS of simulated time");
+    };
+
     CLI::App* run = app.add_subcommand("run", "Load a scenario, run it with a script's actions, save and report it.");
-    run->add_option("scenario", options.scenario, "Scenario file to load")->required();
-    run->add_option("--root", root, "Addon tree with Config/, Modules/, Meshes/ [" + options.root.string() + "]");
-    run->add_option("--dt", options.dt, "Step length in seconds")->capture_default_str();
+    runOptions(run);
     run->add_option("--for", options.duration, "Simulated time to run, in seconds")->capture_default_str();
-    run->add_option("--script", script, "File of timed actions (below)");
     run->add_option("--save", save, "Save the scenario at the end to FILE (- for standard output)");
     run->add_option("--dump", dump, "Write the scene at the end as JSON to FILE (- for standard output)");
-    run->add_option("--log", log, "Write the log to FILE");
+    run->add_option("--render", render, "Draw the scene at the end as a PNG picture (see --view, --every)");
+    pictureOptions(run);
     run->add_flag("--quiet", [&options](int64_t) { options.summary = false; }, "Print no summary");
     run->footer(kRunFooter);
+
+    CLI::App* picture = app.add_subcommand("render", "Run a scenario to a time and draw it as a PNG picture.");
+    runOptions(picture);
+    picture->add_option("--at", options.duration, "Simulated time of the picture, in seconds")->capture_default_str();
+    picture->add_option("--out", render, "The PNG file to write")->required();
+    pictureOptions(picture);
+    picture->footer("Example:\n  hostsim render Scenarios/Station.scn --script Scenarios/Station.script --at 60 \\\n"
+                    "      --view iso --out station.png\n"
+                    "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.");
 
     CLI11_PARSE(app, argc, argv);
     if (!root.empty()) options.root = root;
@@ -67,5 +93,19 @@ int main(int argc, char** argv) {
     if (!dump.empty()) options.dump = dump;
     if (!log.empty()) options.log = log;
     if (!script.empty()) options.script = script;
+    if (!render.empty()) {
+        hostsim::RenderRequest request;
+        request.file = render;
+        request.vessel = vessel;
+        request.view = view;
+        char x = 0;
+        if (std::sscanf(size.c_str(), "%d%c%d", &request.width, &x, &request.height) != 3 || x != 'x') {
+            std::cerr << "hostsim: --size takes WIDTHxHEIGHT, such as 1024x768\n";
+            return 2;
+        }
+        options.render = request;
+        options.renderEvery = every;
+    }
+    if (picture->parsed()) options.summary = false;
     return hostsim::runScenario(options, std::cout, std::cerr);
 }

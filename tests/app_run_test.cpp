@@ -117,3 +117,39 @@ TEST_F(RunStatus, what_cannot_run_gives_a_non_zero_status_and_one_line) {
 }
 
 }  // namespace
+
+namespace {
+
+// Width and height from a PNG file's header, or zeros.
+std::pair<int, int> pngSize(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char h[24] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    if (!in || h[1] != 'P' || h[2] != 'N' || h[3] != 'G') return {0, 0};
+    auto be = [&](int at) { return (h[at] << 24) | (h[at + 1] << 16) | (h[at + 2] << 8) | h[at + 3]; };
+    return {be(16), be(20)};
+}
+
+TEST_F(RunStatus, pictures_come_from_the_script_the_end_of_the_run_and_a_sequence) {
+    hostsim::RunOptions o;
+    o.scenario = write("pic.scn", "BEGIN_SHIPS\nSeg:Truss\n  TYPE 63\nEND\nEND_SHIPS\n");
+    o.script = write("pic.script", "at 1 render " + (dir / "mid.png").string() + " Seg top\nat 1 render " +
+                                       (dir / "bad.png").string() + " Nobody\n");
+    o.duration = 2;
+    o.dt = 0.5;
+    hostsim::RenderRequest end;
+    end.file = dir / "seq.png";
+    end.width = 64;
+    end.height = 48;
+    o.render = end;
+    o.renderEvery = 1;
+    EXPECT_EQ(run(o), 1);  // the picture of a vessel that does not exist fails the run
+    EXPECT_NE(err.str().find("Nobody"), std::string::npos) << err.str();
+    EXPECT_EQ(pngSize(dir / "mid.png"), std::make_pair(1024, 768));
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.png"));
+    for (const char* name : {"seq-0000.png", "seq-0001.png", "seq-0002.png"})
+        EXPECT_EQ(pngSize(dir / name), std::make_pair(64, 48)) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir / "seq-0003.png"));
+}
+
+}  // namespace
