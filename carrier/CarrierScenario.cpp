@@ -1,0 +1,50 @@
+// The carrier's lines in its scenario block: segment count, carrier point position
+// and trunnions. Payloads and the pallet turn are not kept; a loaded carrier starts
+// unturned and empty.
+#include <string_view>
+
+#include "CarrierLayout.h"
+#include "Haulbed.h"
+#include "TextReader.h"
+
+using namespace carrier;
+
+namespace {
+
+// Views of string literals, so their data() is also a terminated key for the writers.
+constexpr std::string_view kSegmentsKey = "SEGS";
+constexpr std::string_view kPayloadOffsetKey = "PLD_OFS";
+constexpr std::string_view kTrunnionsKey = "STS";
+
+}  // namespace
+
+void Haulbed::clbkLoadStateEx(FILEHANDLE scn, void* status) {
+    char* line = nullptr;
+    while (oapiReadScenario_nextline(scn, line)) {
+        const std::string_view text(line);
+        if (StartsWithKey(text, kSegmentsKey)) {
+            if (const auto count = TextReader(text.substr(kSegmentsKey.size())).ReadInteger())
+                segmentCount = ClampSegmentCount(*count);
+        } else if (StartsWithKey(text, kPayloadOffsetKey)) {
+            // As many components as can be read; the others keep their values.
+            TextReader values(text.substr(kPayloadOffsetKey.size()));
+            for (double& component : payloadOffset.data) {
+                const auto value = values.ReadNumber();
+                if (!value) break;
+                component = *value;
+            }
+        } else if (StartsWithKey(text, kTrunnionsKey)) {
+            trunnionsShown = true;
+        } else {
+            ParseScenarioLineEx(line, status);
+        }
+    }
+    BuildCarrier();
+}
+
+void Haulbed::clbkSaveState(FILEHANDLE scn) {
+    VESSEL2::clbkSaveState(scn);
+    oapiWriteScenario_vec(scn, kPayloadOffsetKey.data(), payloadOffset);
+    oapiWriteScenario_int(scn, kSegmentsKey.data(), static_cast<int>(segmentCount));
+    if (trunnionsShown) oapiWriteScenario_string(scn, kTrunnionsKey.data(), "");
+}
