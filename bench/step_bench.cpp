@@ -53,13 +53,13 @@ void BM_Truss6m(benchmark::State& state) {
 }
 BENCHMARK(BM_Truss6m);
 
-void BM_RadiatorDeploying(benchmark::State& state) {
+// A segment whose radiators or arrays deploy; tiny steps keep them moving for the
+// whole measurement.
+void deployingCase(benchmark::State& state, const char* typeLine) {
     Host& host = freshHost();
-    OBJHANDLE h = create(host, "R", "Truss", {"TYPE 61"}, state);
-    if (h) {
+    if (OBJHANDLE h = create(host, "D", "Truss", {typeLine}, state)) {
         host.setFocus(h);
         host.pressKey(OAPI_KEY_K, {OAPI_KEY_LCONTROL});
-        // Tiny steps keep the radiators moving for the whole measurement.
         VESSEL2* v = host.vessel(h)->iface;
         for (auto _ : state) {
             v->clbkPreStep(0, 1e-9, 51544.5);
@@ -68,22 +68,10 @@ void BM_RadiatorDeploying(benchmark::State& state) {
     }
     host.reset();
 }
-BENCHMARK(BM_RadiatorDeploying);
 
-void BM_SolarDeploying(benchmark::State& state) {
-    Host& host = freshHost();
-    OBJHANDLE h = create(host, "S", "Truss", {"TYPE 63"}, state);
-    if (h) {
-        host.setFocus(h);
-        host.pressKey(OAPI_KEY_K, {OAPI_KEY_LCONTROL});
-        VESSEL2* v = host.vessel(h)->iface;
-        for (auto _ : state) {
-            v->clbkPreStep(0, 1e-9, 51544.5);
-            benchmark::ClobberMemory();
-        }
-    }
-    host.reset();
-}
+void BM_RadiatorDeploying(benchmark::State& state) { deployingCase(state, "TYPE 61"); }
+void BM_SolarDeploying(benchmark::State& state) { deployingCase(state, "TYPE 63"); }
+BENCHMARK(BM_RadiatorDeploying);
 BENCHMARK(BM_SolarDeploying);
 
 // A solar segment tracking the Sun while another vessel holds its grapple point.
@@ -106,6 +94,25 @@ void BM_SolarTrackingHeld(benchmark::State& state) {
     host.reset();
 }
 BENCHMARK(BM_SolarTrackingHeld);
+
+// The whole host step with one vessel: its callback, then the host's own motion.
+void hostStepCase(benchmark::State& state, const char* cls, const std::vector<std::string>& lines) {
+    Host& host = freshHost();
+    if (create(host, "V", cls, lines, state)) {
+        for (auto _ : state) {
+            host.step(kStep);
+            benchmark::ClobberMemory();
+        }
+    }
+    host.reset();
+}
+
+void BM_HostStepIdle(benchmark::State& state) { hostStepCase(state, "Idle", {"RPOS 1.5e11 0 0"}); }
+void BM_HostStepSolarTracking(benchmark::State& state) {
+    hostStepCase(state, "Truss", {"TYPE 63", "TRACKING", "RPOS 1.5e11 2e10 -3e9", "AROT 10 20 30"});
+}
+BENCHMARK(BM_HostStepIdle);
+BENCHMARK(BM_HostStepSolarTracking);
 
 void carrierCase(benchmark::State& state, bool turning) {
     Host& host = freshHost();
