@@ -2,6 +2,10 @@
 // custom control registration, version and date.
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
 #include "HostTest.h"
 #include "hostsim/WindowSystem.h"
 
@@ -28,6 +32,31 @@ TEST_F(ModuleEntry, exports_the_seven_entry_points_unmangled) {
     EXPECT_EQ(symbol(m, "opcDLLExit"), nullptr);
     // A symbol of the host library is not the module's own.
     EXPECT_EQ(symbol(m, "oapiWriteLog"), nullptr);
+}
+
+// The module's dynamic symbol table, as the loader sees it.
+std::vector<std::string> definedExports(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    std::string command = "nm -D --defined-only " + file.string() + " 2>&1";
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, pipe)) {
+            std::string text = line;
+            auto last = text.find_last_of(' ');
+            names.push_back(text.substr(last + 1, text.find_last_not_of("\r\n") - last));
+        }
+        pclose(pipe);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ModuleEntry, both_modules_export_exactly_their_seven_entry_points) {
+    const std::vector<std::string> seven = {"ExitModule", "GetModuleVersion", "InitModule", "ModuleDate",
+                                            "ovcExit",    "ovcInit",          "secInit"};
+    for (const char* module : {"Spanrig", "Haulbed"})
+        EXPECT_EQ(definedExports(std::filesystem::path(HOSTSIM_TEST_ROOT) / "Modules" / (std::string(module) + ".so")), seven)
+            << module;
 }
 
 TEST_F(ModuleEntry, load_calls_InitLib_then_InitModule_registers_controls_and_drawing_objects) {
