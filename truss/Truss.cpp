@@ -20,6 +20,3 @@ VESSEL* CreateModuleVessel(OBJHANDLE hVessel, int flightModel) {
 }
 
 void DestroyModuleVessel(VESSEL* vessel) { delete static_cast<Truss*>(vessel); }
-
-// The editor page arrives with its own change; until then the editor shows none.
-void AddEditorPages(HWND /*hEditor*/, OBJHANDLE /*vessel*/) {}

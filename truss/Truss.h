@@ -62,6 +62,9 @@ public:
     static constexpr int kBoxGroupCount = 2;
 
 private:
+    // The scenario editor's page reads the type and the two flags, and sets Sun tracking.
+    friend class TrussPage;
+
     template <typename T, int Rows, int Cols>
     using Table = std::array<std::array<T, Cols>, Rows>;
 
