@@ -17,6 +17,3 @@ VESSEL* CreateModuleVessel(OBJHANDLE hVessel, int flightModel) {
 }
 
 void DestroyModuleVessel(VESSEL* vessel) { delete static_cast<Haulbed*>(vessel); }
-
-// The carrier's editor pages come later; until then the editor shows only its own.
-void AddEditorPages(HWND /*hEditor*/, OBJHANDLE /*vessel*/) {}

@@ -54,10 +54,17 @@ public:
     // Creates every mesh, dock, attachment point and the turn animation from the
     // configuration read. Runs once, at the end of loading.
     void BuildCarrier();
+    // Whether BuildCarrier has run; the editor's pages leave an unbuilt carrier alone.
+    bool IsBuilt() const { return built; }
     // Runs a typed "RELEASE n" or "GRAPPLE name pallet point" command; true if done.
     bool ExecuteCommand(const char* text);
 
 private:
+    // The scenario editor's pages read the configuration and the pallet points, and
+    // release payloads as the carrier does.
+    friend class CarrierConfigPage;
+    friend class CarrierPayloadPage;
+
     // A segment's turn transform, owned here because the host keeps a pointer to it,
     // and the handle under which the host animates it.
     struct TurnComponent {
