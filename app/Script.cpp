@@ -61,10 +61,10 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
         auto [end, ec] = std::from_chars(time.data(), time.data() + time.size(), action.time);
         if (ec != std::errc() || end != time.data() + time.size() || !std::isfinite(action.time) || action.time < 0)
             return fail("\"" + time + "\" is not a time in seconds");
-        const Verb* spec = nullptr;
+        const Verb* known = nullptr;
         for (const Verb& v : kVerbs)
-            if (verb == v.name) spec = &v;
-        if (!spec) return fail(verb.empty() ? "missing action" : "unknown action \"" + verb + "\"");
+            if (verb == v.name) known = &v;
+        if (!known) return fail(verb.empty() ? "missing action" : "unknown action \"" + verb + "\"");
         action.verb = verb;
 
         if (verb == "editor") {
@@ -72,7 +72,7 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             std::getline(words, rest);
             EditorCommand command;
             std::string why = parseEditorCommand(rest, command);
-            if (!why.empty()) return fail(why + " (usage: " + spec->usage + ")");
+            if (!why.empty()) return fail(why + " (usage: " + known->usage + ")");
             action.args = {command.vessel, command.page};
             action.args.insert(action.args.end(), command.words.begin(), command.words.end());
         } else if (verb == "input") {
@@ -81,13 +81,13 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             std::string rest;
             std::getline(words, rest);
             rest.erase(0, rest.find_first_not_of(" \t"));
-            if (vessel.empty() || rest.empty()) return fail(std::string("usage: ") + spec->usage);
+            if (vessel.empty() || rest.empty()) return fail(std::string("usage: ") + known->usage);
             action.args = {vessel, rest};
         } else {
             std::string word;
             while (words >> word) action.args.push_back(word);
-            if (action.args.size() < spec->minArgs || action.args.size() > spec->maxArgs)
-                return fail(std::string("usage: ") + spec->usage);
+            if (action.args.size() < known->minArgs || action.args.size() > known->maxArgs)
+                return fail(std::string("usage: ") + known->usage);
         }
         if (verb == "key") {
             if (!validKey(action.args[1])) return fail("\"" + action.args[1] + "\" is not a key (a letter or space)");
