@@ -10,6 +10,7 @@
 #include "Script.h"
 #include "hostsim/Editor.h"
 #include "hostsim/Host.h"
+#include "hostsim/Scene.h"
 
 namespace hostsim {
 
@@ -140,6 +141,9 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
         host.reset();
         return 1;
     }
+
+    // Every transform must name a group its mesh has; mismatches go to the log.
+    for (const Vessel* v : host.vessels()) checkAnimatedGroups(*v);
 
     // Actions due at a time run before the step that starts at or after it.
     bool ok = true;
