@@ -111,7 +111,7 @@ void Host::reset() {
     reg().files.clear();
     WindowSystem::instance().reset();
     log_.clear();
-    logFile_.clear();
+    logFile_.reset();
     journal_.clear();
     journal_.enable(false);
     simTime_ = 0;
@@ -125,16 +125,13 @@ void Host::setRoot(const std::filesystem::path& root) { root_ = root; }
 
 void Host::writeLog(const std::string& line) {
     log_.push_back(line);
-    if (!logFile_.empty()) {
-        std::ofstream out(logFile_, std::ios::app);
-        out << line << '\n';
-    }
+    if (logFile_) *logFile_ << line << std::endl;  // flushed, so a crash keeps the log
 }
 
 void Host::setLogFile(const std::filesystem::path& file) {
-    logFile_ = file;
-    std::ofstream out(logFile_, std::ios::trunc);
-    for (const auto& line : log_) out << line << '\n';
+    logFile_ = std::make_unique<std::ofstream>(file, std::ios::trunc);
+    for (const auto& line : log_) *logFile_ << line << '\n';
+    logFile_->flush();
 }
 
 // ---- Modules and classes ----

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -140,7 +142,7 @@ private:
 
     std::filesystem::path root_;
     std::vector<std::string> log_;
-    std::filesystem::path logFile_;
+    std::unique_ptr<std::ofstream> logFile_;  // open for the whole run
     Journal journal_;
     std::vector<std::unique_ptr<Module>> modules_;
     std::vector<Vessel*> order_;
