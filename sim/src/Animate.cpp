@@ -110,7 +110,7 @@ private:
 using ReportKey = std::tuple<OBJHANDLE, std::string, UINT, UINT>;  // vessel, mesh file, mesh index, group
 
 std::set<ReportKey>& reported() {
-    static std::set<ReportKey> keys;
+    static auto& keys = *new std::set<ReportKey>;  // see Host::instance
     return keys;
 }
 

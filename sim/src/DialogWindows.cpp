@@ -18,7 +18,7 @@ namespace hostsim::win {
 namespace {
 
 HandleTable<Window, HandleKind::Window>& table() {
-    static HandleTable<Window, HandleKind::Window> t;
+    static auto& t = *new HandleTable<Window, HandleKind::Window>;  // see Host::instance
     return t;
 }
 

@@ -26,7 +26,7 @@ std::string inQuotes(std::string_view s) { return "\"" + std::string(s) + "\""; 
 }  // namespace
 
 Editor& Editor::instance() {
-    static Editor editor;
+    static Editor& editor = *new Editor;  // see Host::instance
     return editor;
 }
 

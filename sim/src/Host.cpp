@@ -92,17 +92,14 @@ void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
 
 // ---- Host ----
 
+// The host's process-wide state is never destroyed: a module still loaded at exit runs
+// its unload entry after static destructors, and that entry calls into the host.
 Host& Host::instance() {
-    static Host host;
+    static Host& host = *new Host;
     return host;
 }
 
 Host::Host() = default;
-
-Host::~Host() {
-    // Modules must not run their unload entries against a host that is gone.
-    for (auto& m : modules_) m->library = nullptr;
-}
 
 void Host::reset() {
     while (!order_.empty()) destroyVessel(order_.back()->handle);

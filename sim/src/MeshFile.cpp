@@ -217,7 +217,7 @@ struct CacheEntry {
 };
 
 std::map<std::string, CacheEntry>& cache() {
-    static std::map<std::string, CacheEntry> entries;
+    static auto& entries = *new std::map<std::string, CacheEntry>;  // see Host::instance
     return entries;
 }
 

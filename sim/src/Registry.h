@@ -37,7 +37,7 @@ struct Registry {
     std::vector<std::string> malformedLines;  // host lines whose values did not read
 
     static Registry& get() {
-        static Registry r;
+        static Registry& r = *new Registry;  // see Host::instance
         return r;
     }
 };

@@ -19,7 +19,7 @@ void journal(std::string entry) { Host::instance().journal().record(std::move(en
 }  // namespace
 
 WindowSystem& WindowSystem::instance() {
-    static WindowSystem ws;
+    static WindowSystem& ws = *new WindowSystem;  // see Host::instance
     return ws;
 }
 

@@ -132,8 +132,6 @@ public:
     };
     ScenarioInfo& scenarioInfo() { return scenario_; }
 
-    ~Host();
-
 private:
     Host();
     void moveVessels(double dt);
