@@ -4,24 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "../carrier/Haulbed.h"
+#include "CarrierOps.h"
 #include "HostTest.h"
 
 namespace {
-
-// The carrier's own operations on the object the host holds for it. Tests do not link
-// the module, so the calls go through the object's vtable; the sanitizer's dynamic type
-// check is left out of them because Haulbed's type record stays inside the module.
-#define SKIP_TYPE_CHECK __attribute__((no_sanitize("vptr")))
-struct CarrierOps {
-    VESSEL* object;
-    SKIP_TYPE_CHECK Haulbed* self() const { return static_cast<Haulbed*>(object); }
-    SKIP_TYPE_CHECK void SetSegmentCount(unsigned n, bool trunnions) const { self()->SetSegmentCount(n, trunnions); }
-    SKIP_TYPE_CHECK bool AttachPayload(unsigned pallet, unsigned point, OBJHANDLE payload) const {
-        return self()->AttachPayload(pallet, point, payload);
-    }
-    SKIP_TYPE_CHECK std::vector<OBJHANDLE> ListPayloads() const { return self()->ListPayloads(); }
-};
 
 class CarrierPayload : public HostTest {
 protected:

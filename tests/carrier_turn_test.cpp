@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../carrier/Haulbed.h"
+#include "CarrierOps.h"
 #include "HostTest.h"
 
 // Counts every allocation in this process, the loaded module's included.
@@ -28,19 +28,6 @@ std::atomic<long> allocations{0};
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-// The carrier's own operations on the object the host holds for it. Tests do not link
-// the module, so the calls go through the object's vtable; the sanitizer's dynamic type
-// check is left out of them because Haulbed's type record stays inside the module.
-#define SKIP_TYPE_CHECK __attribute__((no_sanitize("vptr")))
-struct CarrierOps {
-    VESSEL* object;
-    SKIP_TYPE_CHECK Haulbed* self() const { return static_cast<Haulbed*>(object); }
-    SKIP_TYPE_CHECK void SetSegmentCount(unsigned n, bool trunnions) const { self()->SetSegmentCount(n, trunnions); }
-    SKIP_TYPE_CHECK bool AttachPayload(unsigned pallet, unsigned point, OBJHANDLE payload) const {
-        return self()->AttachPayload(pallet, point, payload);
-    }
-};
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTol = 1e-12;
