@@ -89,7 +89,7 @@ std::string dumpJson() {
                 {{"index", i}, {"state", v->animations[i].state}, {"components", v->animations[i].components.size()}});
         vessels.push_back({{"name", v->name},
                            {"class", v->className},
-                           {"position", vec(v->pos)},
+                           {"position", vec(host.globalPosition(*v))},
                            {"rotation", matrix(v->rot)},
                            {"emptyMass", v->emptyMass},
                            {"meshes", meshes},

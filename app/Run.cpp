@@ -27,6 +27,11 @@ DWORD keyCode(const std::string& key) {
     return OAPI_KEY_SPACE;
 }
 
+// Warnings of the host go to standard error as they come.
+void showWarnings(std::ostream& err) {
+    for (const std::string& w : Host::instance().takeWarnings()) err << "hostsim: warning: " << w << "\n";
+}
+
 bool writeText(const std::string& target, const std::string& text, std::ostream& out, std::ostream& err) {
     if (target == "-") {
         out << text;
@@ -113,6 +118,7 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
     Host& host = Host::instance();
     host.reset();
     host.setRoot(options.root);
+    host.setUnknownClass(options.unknownClass);
     if (options.log) host.setLogFile(*options.log);
 
     Script script;
@@ -136,6 +142,7 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
     }
 
     std::string error = host.loadScenario(options.scenario);
+    showWarnings(err);
     if (!error.empty()) {
         err << "hostsim: " << options.scenario.string() << ": " << error << "\n";
         host.reset();
@@ -152,8 +159,10 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
     const double end = start + options.duration;
     const double eps = options.dt * 1e-6;
     auto runDue = [&](double now) {
-        for (; next < script.actions.size() && start + script.actions[next].time <= now + eps; ++next)
+        for (; next < script.actions.size() && start + script.actions[next].time <= now + eps; ++next) {
             ok = perform(script.actions[next], out, err) && ok;
+            showWarnings(err);
+        }
     };
     std::optional<RenderSequence> pictures;
     if (options.render && options.renderEvery > 0) pictures.emplace(*options.render, options.renderEvery, start);
@@ -184,6 +193,7 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
         ok = why.empty() && ok;
     }
     if (options.summary && options.save != "-" && options.dump != "-") out << summaryText();
+    showWarnings(err);
     host.reset();
     return ok ? 0 : 1;
 }

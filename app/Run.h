@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "hostsim/Host.h"
 #include "hostsim/Render.h"
 
 namespace hostsim {
@@ -21,6 +22,7 @@ struct RunOptions {
     // renderEvery seconds of simulation time instead.
     std::optional<RenderRequest> render;
     double renderEvery = 0;
+    UnknownClass unknownClass = UnknownClass::Error;
     double dt = 0.1;
     double duration = 0;
     bool summary = true;

@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     hostsim::RunOptions options;
     options.root = defaultRoot();
     std::string save, log, script, root, dump, render, vessel, view = "iso", size = "1024x768";
+    std::string unknownClass = "error";
     double every = 0;
 
     // Options that run and render share.
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
         cmd->add_option("--dt", options.dt, "Step length in seconds")->capture_default_str();
         cmd->add_option("--script", script, "File of timed actions (below)");
         cmd->add_option("--log", log, "Write the log to FILE");
+        cmd->add_option("--unknown-class", unknownClass,
+                        "What to do with a vessel whose class has no configuration file: error (refuse the "
+                        "scenario) or plain (load it as a plain vessel without a module, keeping its lines)")
+            ->check(CLI::IsMember({"error", "plain"}))
+            ->capture_default_str();
     };
     auto pictureOptions = [&](CLI::App* cmd) {
         cmd->add_option("--vessel", vessel, "Draw only this vessel (and what hangs from it), in its own frame");
@@ -89,6 +95,7 @@ int main(int argc, char** argv) {
 
     CLI11_PARSE(app, argc, argv);
     if (!root.empty()) options.root = root;
+    if (unknownClass == "plain") options.unknownClass = hostsim::UnknownClass::Plain;
     if (!save.empty()) options.save = save;
     if (!dump.empty()) options.dump = dump;
     if (!log.empty()) options.log = log;

@@ -99,7 +99,9 @@ TEST_F(RunStatus, what_cannot_run_gives_a_non_zero_status_and_one_line) {
 
     o.scenario = write("unknown.scn", "BEGIN_SHIPS\nX:Unicorn\nEND\nEND_SHIPS\n");
     EXPECT_EQ(run(o), 1);
-    EXPECT_EQ(err.str(), "hostsim: " + o.scenario.string() + ": line 2: unknown vessel class Unicorn of X\n");
+    EXPECT_EQ(err.str().rfind("hostsim: " + o.scenario.string() + ": 1 vessel class has no configuration file", 0), 0u)
+        << err.str();
+    EXPECT_NE(err.str().find("\n  Unicorn (line 2): looked for "), std::string::npos) << err.str();
 
     o.scenario = write("bad.scn", "BEGIN_SHIPS\nX:Truss\n  RPOS 1 2\nEND\nEND_SHIPS\n");
     EXPECT_EQ(run(o), 1);

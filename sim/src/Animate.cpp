@@ -172,6 +172,7 @@ std::vector<EvaluatedGroup> evaluateMesh(const Vessel& v, UINT meshIndex, Frame 
     });
 
     const VECTOR3 offset = v.meshes[meshIndex].offset;
+    const VECTOR3 place = frame == Frame::Global ? Host::instance().globalPosition(v) : _V(0, 0, 0);
     out.reserve(data->groups.size());
     for (UINT g = 0; g < data->groups.size(); ++g) {
         EvaluatedGroup e;
@@ -182,7 +183,7 @@ std::vector<EvaluatedGroup> evaluateMesh(const Vessel& v, UINT meshIndex, Frame 
         e.vertices.reserve(rest.size());
         for (const VECTOR3& p : rest) {
             VECTOR3 q = motion[g](p) + offset;
-            if (frame == Frame::Global) q = v.pos + mul(v.rot, q);
+            if (frame == Frame::Global) q = place + mul(v.rot, q);
             e.vertices.push_back(q);
         }
         out.push_back(std::move(e));

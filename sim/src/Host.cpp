@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <fstream>
+#include <utility>
 
+#include "AddonFiles.h"
 #include "Registry.h"
 #include "Text.h"
 #include "hostsim/WindowSystem.h"
@@ -66,6 +68,12 @@ void placeChild(Vessel& child) {
     if (!own) return;
     const Attachment& at = *own->partner;
     const Vessel& parent = *at.owner;
+    // A child flies with its parent, relative to the parent's body.
+    if (child.body != parent.body || child.landed) {
+        child.body = parent.body;
+        child.status = parent.status;
+        child.landed = false;
+    }
     VECTOR3 pos = parent.pos + mul(parent.rot, at.pos);
     VECTOR3 dir = mul(parent.rot, at.dir);
     VECTOR3 rot = mul(parent.rot, at.rot);
@@ -73,6 +81,7 @@ void placeChild(Vessel& child) {
     child.pos = pos - mul(child.rot, own->pos);
     child.vel = parent.vel;
     child.arotStale = true;
+    child.poseChanged = true;
     placeChildren(child);
 }
 
@@ -111,14 +120,21 @@ void Host::reset() {
     logFile_.reset();
     journal_.clear();
     journal_.enable(false);
+    warnings_.clear();
+    classes_.clear();
+    unknownClass_ = UnknownClass::Error;
     simTime_ = 0;
-    mjd_ = 51544.5;
+    startMjd_ = kDefaultMjd;
+    bodies_.clear();
     focus_ = nullptr;
     inputBox_.reset();
     scenario_ = ScenarioInfo{};
 }
 
-void Host::setRoot(const std::filesystem::path& root) { root_ = root; }
+void Host::setRoot(const std::filesystem::path& root) {
+    root_ = root;
+    classes_.clear();
+}
 
 void Host::writeLog(const std::string& line) {
     log_.push_back(line);
@@ -131,16 +147,39 @@ void Host::setLogFile(const std::filesystem::path& file) {
     logFile_->flush();
 }
 
+void Host::warn(const std::string& text) {
+    writeLog("Warning: " + text);
+    warnings_.push_back(text);
+}
+
+std::vector<std::string> Host::takeWarnings() { return std::exchange(warnings_, {}); }
+
 // ---- Modules and classes ----
 
-std::optional<VesselClass> Host::readClass(const std::string& className) const {
-    if (className.empty() || className.find_first_of("/\\") != std::string::npos || className.find("..") != std::string::npos)
-        return std::nullopt;
-    std::ifstream in(root_ / "Config" / "Vessels" / (className + ".cfg"));
-    if (!in) in.open(root_ / "Config" / (className + ".cfg"));
-    if (!in) return std::nullopt;
-    VesselClass cls;
+namespace {
+// Where a class's configuration file may be, in the order the simulator looks.
+constexpr const char* kClassFolders[] = {"Config/Vessels", "Config"};
+}  // namespace
+
+std::string Host::classSearchPaths(const std::string& className) const {
+    std::string out;
+    for (const char* folder : kClassFolders)
+        out += (out.empty() ? "" : ", ") + (root_ / folder).string() + "/" + className + ".cfg";
+    return out + " (ignoring case)";
+}
+
+const VesselClass* Host::readClass(const std::string& className) {
+    auto [entry, fresh] = classes_.try_emplace(lowered(className));
+    if (!fresh) return entry->second ? &*entry->second : nullptr;
+    std::optional<std::filesystem::path> file;
+    for (const char* folder : kClassFolders)
+        if (!file) file = findAddonFile(root_, folder, className, ".cfg");
+    if (!file) return nullptr;
+    std::ifstream in(*file);
+    if (!in) return nullptr;
+    VesselClass& cls = entry->second.emplace();
     cls.name = className;
+    cls.file = *file;
     std::string raw;
     while (std::getline(in, raw)) {
         std::string_view line = trim(std::string_view(raw).substr(0, std::string_view(raw).find(';')));
@@ -154,7 +193,7 @@ std::optional<VesselClass> Host::readClass(const std::string& className) const {
             if (readNumbers(value, &m, 1) == 1) cls.emptyMass = m;
         }
     }
-    return cls;
+    return &cls;
 }
 
 Module* Host::findModule(const std::string& name) {
@@ -171,7 +210,7 @@ Module* Host::loadModule(const std::string& name) {
     }
     auto m = std::make_unique<Module>();
     m->name = name;
-    m->path = root_ / "Modules" / (name + ".so");
+    m->path = findAddonFile(root_, "Modules", name, ".so").value_or(root_ / "Modules" / (name + ".so"));
     // The module's load hook runs inside dlopen: it calls InitLib.
     m->library = dlopen(m->path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m->library) {
@@ -217,23 +256,28 @@ public:
 
 OBJHANDLE Host::createVessel(const std::string& name, const std::string& className,
                              const std::vector<std::string>& scenarioLines) {
+    return createVessel(VesselBlock{name, className, scenarioLines, {}});
+}
+
+OBJHANDLE Host::createVessel(const VesselBlock& block) {
+    const std::string& name = block.name;
     if (name.empty() || vesselByName(name)) {
         writeLog("Vessel name taken or empty: " + name);
         return nullptr;
     }
-    auto cls = readClass(className);
-    if (!cls) {
-        writeLog("Unknown vessel class " + className + " of " + name);
+    const VesselClass* cls = readClass(block.className);
+    if (!cls && unknownClass_ == UnknownClass::Error) {
+        writeLog("Unknown vessel class " + block.className + " of " + name);
         return nullptr;
     }
     auto record = std::make_unique<Vessel>();
     Vessel* v = record.get();
     v->name = name;
-    v->className = className;
+    v->className = block.className;
     v->handle = reg().vessels.add(std::move(record));
     order_.push_back(v);
 
-    if (!cls->moduleName.empty()) {
+    if (cls && !cls->moduleName.empty()) {
         Module* m = loadModule(cls->moduleName);
         if (m && m->ovcInit) {
             v->iface = static_cast<VESSEL2*>(m->ovcInit(v->handle, 1));
@@ -246,13 +290,17 @@ OBJHANDLE Host::createVessel(const std::string& name, const std::string& classNa
     if (!v->iface) v->iface = new PlainVessel(v->handle, 1);
 
     v->iface->clbkSetClassCaps(nullptr);
-    if (cls->emptyMass) v->emptyMass = *cls->emptyMass;
+    if (cls && cls->emptyMass) v->emptyMass = *cls->emptyMass;
 
     auto file = std::make_unique<ScenarioFile>();
-    file->lines = scenarioLines;
+    file->lines = block.lines;
+    file->lineNumbers = block.lineNumbers;
+    ScenarioFile* reading = file.get();
     FILEHANDLE scn = reg().files.add(std::move(file));
     int status = 0;
+    reg().reading = reading;
     v->iface->clbkLoadStateEx(scn, &status);
+    reg().reading = nullptr;
     reg().files.remove(scn);
     return v->handle;
 }
@@ -290,22 +338,42 @@ Vessel* Host::vesselByName(const std::string& name) const {
     return nullptr;
 }
 
+// Why a link named in a scenario cannot be made; empty when it can.
+std::string Host::linkProblem(const PendingLink& l) {
+    Vessel* other = vesselByName(l.otherName);
+    if (!other) return "there is no vessel named " + l.otherName;
+    if (other == l.vessel) return "a vessel cannot be linked to itself";
+    auto count = [](size_t n, const char* what) { return std::to_string(n) + " " + what; };
+    if (l.attachment) {
+        if (l.ownIndex >= l.vessel->parentPoints.size())
+            return l.vessel->name + " has " + count(l.vessel->parentPoints.size(), "points to hang from");
+        if (l.otherIndex >= other->childPoints.size())
+            return other->name + " has " + count(other->childPoints.size(), "points to carry vessels");
+        if (l.vessel->attachedTo()) return l.vessel->name + " hangs from another vessel already";
+        if (other->childPoints[l.otherIndex]->partner) return "that point of " + other->name + " is in use";
+        return attach(other->handle, l.otherIndex, l.vessel->handle, l.ownIndex) ? "" : "the attachment was refused";
+    }
+    if (l.ownIndex >= l.vessel->docks.size()) return l.vessel->name + " has " + count(l.vessel->docks.size(), "ports");
+    if (l.otherIndex >= other->docks.size()) return other->name + " has " + count(other->docks.size(), "ports");
+    const Dock* own = l.vessel->docks[l.ownIndex];
+    // Both sides of a docking name it; the second finds it made.
+    if (own->mate && own->mate == other->docks[l.otherIndex]) return "";
+    if (own->mate || other->docks[l.otherIndex]->mate) return "a port is in use";
+    return dock(l.vessel->handle, l.ownIndex, other->handle, l.otherIndex) ? "" : "the docking was refused";
+}
+
+// A link that cannot be made is reported and kept as written, so that a save loses nothing.
 void Host::resolvePendingLinks() {
     auto links = std::move(reg().pendingLinks);
     reg().pendingLinks.clear();
     for (const PendingLink& l : links) {
-        Vessel* other = vesselByName(l.otherName);
-        bool ok = false;
-        if (other && l.attachment) {
-            ok = attach(other->handle, l.otherIndex, l.vessel->handle, l.ownIndex);
-        } else if (other) {
-            bool already = l.ownIndex < l.vessel->docks.size() && l.vessel->docks[l.ownIndex]->mate &&
-                           l.vessel->docks[l.ownIndex]->mate->owner == other;
-            ok = already || dock(l.vessel->handle, l.ownIndex, other->handle, l.otherIndex);
-        }
-        if (!ok)
-            writeLog(std::string(l.attachment ? "ATTACHED" : "DOCKINFO") + " link of " + l.vessel->name + " to " +
-                     l.otherName + " could not be made");
+        std::string why = linkProblem(l);
+        if (why.empty()) continue;
+        const char* key = l.attachment ? "ATTACHED" : "DOCKINFO";
+        warn((l.line > 0 ? "line " + std::to_string(l.line) + ": " : std::string()) + key + " " + l.item + " of " +
+             l.vessel->name + " kept but not made: " + why);
+        if (l.attachment) l.vessel->unmadeAttachment = l.item;
+        else l.vessel->unmadeDocks.push_back(l.item);
     }
 }
 
@@ -338,22 +406,32 @@ bool Host::attach(OBJHANDLE parent, UINT childPointIndex, OBJHANDLE child, UINT 
 
 // ---- Clock and motion ----
 
+double Host::mjd() const { return startMjd_ + simTime_ / 86400.0; }
+
+void Host::setMjd(double mjd) { startMjd_ = mjd - simTime_ / 86400.0; }
+
+VECTOR3 Host::globalPosition(const Vessel& v) { return bodies_.position(v.body, mjd()) + v.pos; }
+
 void Host::step(double dt) {
-    for (size_t i = 0; i < order_.size(); ++i) order_[i]->iface->clbkPreStep(simTime_, dt, mjd_);
+    const double date = mjd();
+    for (size_t i = 0; i < order_.size(); ++i) order_[i]->iface->clbkPreStep(simTime_, dt, date);
     moveVessels(dt);
     simTime_ += dt;
-    mjd_ += dt / 86400.0;
 }
 
 void Host::moveVessels(double dt) {
     for (Vessel* v : order_) {
-        if (v->attachedTo()) continue;
-        v->pos = v->pos + v->vel * dt;
+        if (v->attachedTo() || v->landed) continue;
+        if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
+            v->pos = v->pos + v->vel * dt;
+            v->poseChanged = true;
+        }
         VECTOR3 w = v->angVel * kRadPerDeg;
         double rate = std::sqrt(dotp(w, w));
         if (rate > 0) {
             v->rot = product(v->rot, axisRotation(w / rate, rate * dt));
             v->arotStale = true;
+            v->poseChanged = true;
         }
         placeChildren(*v);
     }
@@ -365,6 +443,7 @@ void Host::setPose(OBJHANDLE handle, const VECTOR3& pos, const MATRIX3& rot) {
     v->pos = pos;
     v->rot = rot;
     v->arotStale = true;
+    v->poseChanged = true;
     placeChildren(*v);
 }
 

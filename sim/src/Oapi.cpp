@@ -104,6 +104,7 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
             return false;
         }
         f->current.assign(raw);
+        f->currentLine = f->next - 1 < f->lineNumbers.size() ? f->lineNumbers[f->next - 1] : 0;
         line = f->current.data();
         return true;
     }

@@ -13,8 +13,10 @@ namespace hostsim {
 // A vessel block being read (clbkLoadStateEx) or written (clbkSaveState).
 struct ScenarioFile {
     std::vector<std::string> lines;  // read: the block's lines; write: the lines written
+    std::vector<int> lineNumbers;    // read: each line's number in the scenario file, if known
     size_t next = 0;                 // read position
     std::string current;             // the line handed to the module, which may change it
+    int currentLine = 0;             // its number in the scenario file; 0 when unknown
     bool writing = false;
 };
 
@@ -25,6 +27,14 @@ struct PendingLink {
     UINT ownIndex = 0;
     UINT otherIndex = 0;
     std::string otherName;
+    std::string item;  // as written: "i:j,Name"
+    int line = 0;      // in the scenario file; 0 when unknown
+};
+
+// A host line whose values did not read.
+struct MalformedLine {
+    std::string text;
+    int line = 0;
 };
 
 struct Registry {
@@ -34,7 +44,8 @@ struct Registry {
     HandleTable<AnimationComponent, HandleKind::Component> components;
     HandleTable<ScenarioFile, HandleKind::File> files;
     std::vector<PendingLink> pendingLinks;
-    std::vector<std::string> malformedLines;  // host lines whose values did not read
+    std::vector<MalformedLine> malformedLines;
+    ScenarioFile* reading = nullptr;  // the block clbkLoadStateEx is reading now
 
     static Registry& get() {
         static Registry& r = *new Registry;  // see Host::instance

@@ -186,12 +186,12 @@ std::string renderImage(const RenderRequest& request, Image& image) {
     if (request.vessel.empty()) {
         // The scene is framed about its first vessel, so that coordinates near the Sun's
         // distance keep their precision.
-        if (!host.vessels().empty()) frame.origin = host.vessels().front()->pos;
+        if (!host.vessels().empty()) frame.origin = host.globalPosition(*host.vessels().front());
         for (const Vessel* v : host.vessels()) collect(*v, frame, *view, triangles);
     } else {
         const Vessel* v = host.vesselByName(request.vessel);
         if (!v) return "no vessel named '" + request.vessel + "'";
-        frame.origin = v->pos;
+        frame.origin = host.globalPosition(*v);
         frame.rot = v->rot;
         if (request.withAttached)
             collectWithAttached(*v, frame, *view, triangles);

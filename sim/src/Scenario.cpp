@@ -1,7 +1,10 @@
 // Scenario files: the host's standard vessel lines, and whole scenarios read and
-// written in the simulator's text format.
+// written in the simulator's text format. Nothing read is lost and nothing unread is
+// added: sections the host does not interpret are written back as they were, in their
+// place; a vessel's block gets back the lines it had, in their order.
 #include <charconv>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "Registry.h"
@@ -11,6 +14,8 @@
 namespace hostsim {
 
 namespace {
+
+using Line = Vessel::Line;
 
 bool readVector(std::string_view text, VECTOR3& out) {
     double v[3];
@@ -38,76 +43,207 @@ bool readLink(std::string_view item, UINT& own, UINT& other, std::string& name) 
 
 std::string_view after(std::string_view line, std::string_view key) { return trim(line.substr(key.size())); }
 
+std::string_view firstWord(std::string_view text) {
+    text = trim(text);
+    return text.substr(0, text.find_first_of(" \t"));
+}
+
+std::string atLine(int line) { return line > 0 ? "line " + std::to_string(line) + ": " : std::string(); }
+
+// "STATUS Orbiting Earth", "STATUS Landed Moon": the body and whether the vessel is landed.
+void readStatus(Vessel& v, std::string_view value, int line) {
+    v.status = std::string(value);
+    std::string_view how = firstWord(value);
+    std::string_view where = firstWord(after(value, how));
+    v.landed = iequals(how, "Landed");
+    v.body = Body::Sun;
+    if (where.empty()) return;
+    if (auto body = findBody(where)) {
+        v.body = *body;
+    } else {
+        Host::instance().warn(atLine(line) + std::string(where) + " is not a body hostsim places; " + v.name +
+                              " is placed relative to the Sun");
+    }
+}
+
+struct StandardKey {
+    const char* key;
+    Line line;
+};
+// Matched as case-insensitive prefixes, in this order, as the simulator does.
+constexpr StandardKey kStandardKeys[] = {
+    {"STATUS", Line::Status}, {"RPOS", Line::Rpos},         {"RVEL", Line::Rvel},         {"AROT", Line::Arot},
+    {"VROT", Line::Vrot},     {"ATTACHED", Line::Attached}, {"DOCKINFO", Line::Dockinfo},
+};
+
 }  // namespace
 
-// Keys are matched as case-insensitive prefixes, as the simulator does. A host line
-// whose values do not read is noted, so that loading can refuse the scenario.
+// A host line whose values do not read is noted, so that loading can refuse the scenario.
 bool applyStandardLine(Vessel& v, std::string_view line) {
-    auto& pending = Registry::get().pendingLinks;
+    const StandardKey* match = nullptr;
+    for (const StandardKey& k : kStandardKeys)
+        if (istartsWith(line, k.key)) {
+            match = &k;
+            break;
+        }
+    if (!match) return false;
+
+    Registry& reg = Registry::get();
+    const int lineNo = reg.reading ? reg.reading->currentLine : 0;
+    std::string_view value = after(line, match->key);
     bool ok = true;
-    if (istartsWith(line, "STATUS")) {
-        v.status = std::string(after(line, "STATUS"));
-    } else if (istartsWith(line, "RPOS")) {
-        ok = readVector(after(line, "RPOS"), v.pos);
-    } else if (istartsWith(line, "RVEL")) {
-        ok = readVector(after(line, "RVEL"), v.vel);
-    } else if (istartsWith(line, "AROT")) {
+    switch (match->line) {
+    case Line::Status:
+        readStatus(v, value, lineNo);
+        break;
+    case Line::Rpos:
+        ok = readVector(value, v.pos);
+        break;
+    case Line::Rvel:
+        ok = readVector(value, v.vel);
+        break;
+    case Line::Arot: {
         VECTOR3 a;
-        ok = readVector(after(line, "AROT"), a);
+        ok = readVector(value, a);
         if (ok) Host::instance().setAttitude(v.handle, a);
-    } else if (istartsWith(line, "VROT")) {
-        ok = readVector(after(line, "VROT"), v.angVel);
-    } else if (istartsWith(line, "ATTACHED")) {
-        PendingLink link{&v, true, 0, 0, {}};
-        ok = readLink(after(line, "ATTACHED"), link.ownIndex, link.otherIndex, link.otherName);
-        if (ok) pending.push_back(link);
-    } else if (istartsWith(line, "DOCKINFO")) {
-        std::istringstream items{std::string(after(line, "DOCKINFO"))};
+        break;
+    }
+    case Line::Vrot:
+        ok = readVector(value, v.angVel);
+        break;
+    case Line::Attached: {
+        PendingLink link{&v, true, 0, 0, {}, std::string(value), lineNo};
+        ok = readLink(value, link.ownIndex, link.otherIndex, link.otherName);
+        if (ok) reg.pendingLinks.push_back(link);
+        break;
+    }
+    case Line::Dockinfo: {
+        std::istringstream items{std::string(value)};
         std::string item;
         while (items >> item) {
-            PendingLink link{&v, false, 0, 0, {}};
-            if (readLink(item, link.ownIndex, link.otherIndex, link.otherName)) pending.push_back(link);
+            PendingLink link{&v, false, 0, 0, {}, item, lineNo};
+            if (readLink(item, link.ownIndex, link.otherIndex, link.otherName)) reg.pendingLinks.push_back(link);
             else ok = false;
         }
-    } else {
-        return false;
+        break;
     }
+    case Line::Unknown:
+        break;
+    }
+    v.lineOrder.push_back(match->line);
     if (!ok) {
         Host::instance().writeLog("Malformed scenario line for " + v.name + ": " + std::string(line));
-        Registry::get().malformedLines.emplace_back(line);
+        reg.malformedLines.push_back({std::string(line), lineNo});
     }
     return true;
 }
 
-void writeStandardLines(Vessel& v, ScenarioFile& f) {
-    auto put = [&f](const std::string& key, const std::string& value) { f.lines.push_back("  " + key + " " + value); };
-    put("STATUS", v.status);
-    put("RPOS", formatVector(v.pos));
-    put("RVEL", formatVector(v.vel));
-    if (v.arotStale) {
-        v.arot = Host::anglesFromRotation(v.rot);
-        v.arotStale = false;
+namespace {
+
+bool present(const Vessel& v, Line line) { return std::find(v.lineOrder.begin(), v.lineOrder.end(), line) != v.lineOrder.end(); }
+
+// Whether the vessel's state calls for the line now, whether or not its block had it.
+bool needed(const Vessel& v, Line line) {
+    switch (line) {
+    case Line::Status: return present(v, line) || v.status != Vessel{}.status;
+    case Line::Rpos:
+    case Line::Rvel:
+    case Line::Arot: return present(v, line) || v.poseChanged;
+    case Line::Vrot: return present(v, line) || v.angVel.x != 0 || v.angVel.y != 0 || v.angVel.z != 0;
+    case Line::Attached: return v.attachedTo() || !v.unmadeAttachment.empty();
+    case Line::Dockinfo:
+        return !v.unmadeDocks.empty() ||
+               std::any_of(v.docks.begin(), v.docks.end(), [](const Dock* d) { return d->mate != nullptr; });
+    case Line::Unknown: return false;
     }
-    put("AROT", formatVector(v.arot));
-    if (v.angVel.x != 0 || v.angVel.y != 0 || v.angVel.z != 0) put("VROT", formatVector(v.angVel));
-    if (Attachment* up = v.attachedTo()) {
-        Vessel& parent = *up->partner->owner;
+    return false;
+}
+
+// The value of one of the host's lines as the vessel stands now.
+std::string standardValue(Vessel& v, Line line) {
+    switch (line) {
+    case Line::Status: return v.status;
+    case Line::Rpos: return formatVector(v.pos);
+    case Line::Rvel: return formatVector(v.vel);
+    case Line::Arot:
+        if (v.arotStale) {
+            v.arot = Host::anglesFromRotation(v.rot);
+            v.arotStale = false;
+        }
+        return formatVector(v.arot);
+    case Line::Vrot: return formatVector(v.angVel);
+    case Line::Attached: {
+        const Attachment* up = v.attachedTo();
+        if (!up) return v.unmadeAttachment;
+        const Vessel& parent = *up->partner->owner;
         auto own = std::find(v.parentPoints.begin(), v.parentPoints.end(), up) - v.parentPoints.begin();
         auto other = std::find(parent.childPoints.begin(), parent.childPoints.end(), up->partner) -
                      parent.childPoints.begin();
-        put("ATTACHED", std::to_string(own) + ":" + std::to_string(other) + "," + parent.name);
+        return std::to_string(own) + ":" + std::to_string(other) + "," + parent.name;
     }
-    std::string docks;
-    for (size_t i = 0; i < v.docks.size(); ++i) {
-        const Dock* mate = v.docks[i]->mate;
-        if (!mate) continue;
-        const auto& mateDocks = mate->owner->docks;
-        auto matePort = std::find(mateDocks.begin(), mateDocks.end(), mate) - mateDocks.begin();
-        if (!docks.empty()) docks += " ";
-        docks += std::to_string(i) + ":" + std::to_string(matePort) + "," + mate->owner->name;
+    case Line::Dockinfo: {
+        std::string items;
+        auto add = [&items](const std::string& item) { items += (items.empty() ? "" : " ") + item; };
+        for (size_t i = 0; i < v.docks.size(); ++i) {
+            const Dock* mate = v.docks[i]->mate;
+            if (!mate) continue;
+            const auto& mateDocks = mate->owner->docks;
+            auto matePort = std::find(mateDocks.begin(), mateDocks.end(), mate) - mateDocks.begin();
+            add(std::to_string(i) + ":" + std::to_string(matePort) + "," + mate->owner->name);
+        }
+        // Links that could not be made stay, unless their port is in use now.
+        for (const std::string& item : v.unmadeDocks) {
+            UINT own = 0, other = 0;
+            std::string name;
+            if (readLink(item, own, other, name) && own < v.docks.size() && v.docks[own]->mate) continue;
+            add(item);
+        }
+        return items;
     }
-    if (!docks.empty()) put("DOCKINFO", docks);
-    for (const auto& line : v.unknownLines) f.lines.push_back("  " + line);
+    case Line::Unknown: break;
+    }
+    return {};
+}
+
+const char* keyOf(Line line) {
+    for (const StandardKey& k : kStandardKeys)
+        if (k.line == line) return k.key;
+    return "";
+}
+
+}  // namespace
+
+// The lines the block had, in their order, with the host's values as they stand now;
+// host lines the vessel's state calls for that the block did not have follow the last
+// host line it had.
+void writeStandardLines(Vessel& v, ScenarioFile& f) {
+    auto put = [&f](std::string text) { f.lines.push_back("  " + std::move(text)); };
+    std::set<Line> written;
+    auto putStandard = [&](Line line) {
+        if (!written.insert(line).second || !needed(v, line)) return;
+        std::string value = standardValue(v, line);
+        if (line == Line::Dockinfo && value.empty()) return;
+        put(std::string(keyOf(line)) + " " + value);
+    };
+    auto putMissing = [&] {
+        for (const StandardKey& k : kStandardKeys)
+            if (!present(v, k.line)) putStandard(k.line);
+    };
+
+    size_t lastHost = 0;
+    for (size_t i = 0; i < v.lineOrder.size(); ++i)
+        if (v.lineOrder[i] != Line::Unknown) lastHost = i + 1;
+    size_t unknown = 0;
+    for (size_t i = 0; i <= v.lineOrder.size(); ++i) {
+        if (i == lastHost) putMissing();
+        if (i == v.lineOrder.size()) break;
+        if (v.lineOrder[i] == Line::Unknown) {
+            if (unknown < v.unknownLines.size()) put(v.unknownLines[unknown++]);
+        } else {
+            putStandard(v.lineOrder[i]);
+        }
+    }
+    while (unknown < v.unknownLines.size()) put(v.unknownLines[unknown++]);
 }
 
 std::vector<std::string> Host::saveVesselLines(OBJHANDLE handle) {
@@ -123,93 +259,201 @@ std::vector<std::string> Host::saveVesselLines(OBJHANDLE handle) {
     return lines;
 }
 
+// ---- Whole scenarios ----
+
+namespace {
+
+using Section = Host::Section;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A line without its comment and outer blanks.
+std::string_view clean(std::string_view raw) { return trim(raw.substr(0, raw.find(';'))); }
+
+// "BEGIN_MFD Left" ends at "END_MFD", "END_MFD Left" or, where the simulator writes
+// it so, a bare "END".
+bool endsSection(std::string_view raw, std::string_view tag, bool bareEnd) {
+    std::string_view line = clean(raw);
+    if (bareEnd && iequals(line, "END")) return true;
+    if (!istartsWith(line, "END_") || !istartsWith(line.substr(4), tag)) return false;
+    std::string_view rest = line.substr(4 + tag.size());
+    return rest.empty() || rest.front() == ' ' || rest.front() == '\t';
+}
+
+struct DateScale {
+    const char* name;
+    double (*toMjd)(double);
+    double (*fromMjd)(double);
+};
+constexpr DateScale kDateScales[] = {
+    {"MJD", [](double d) { return d; }, [](double mjd) { return mjd; }},
+    {"JD", [](double d) { return d - 2400000.5; }, [](double mjd) { return mjd + 2400000.5; }},
+    // Julian epoch: years of 365.25 days from J2000.0.
+    {"JE", [](double d) { return 51544.5 + (d - 2000.0) * 365.25; }, [](double mjd) { return 2000.0 + (mjd - 51544.5) / 365.25; }},
+};
+
+const DateScale* dateScale(std::string_view name) {
+    for (const DateScale& s : kDateScales)
+        if (iequals(name, s.name)) return &s;
+    return nullptr;
+}
+
+// The scenario file's lines, without a byte-order mark and without the carriage
+// return of a CRLF line end.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (nl == std::string_view::npos) break;
+        text.remove_prefix(nl + 1);
+    }
+    return lines;
+}
+
+}  // namespace
+
 std::string Host::loadScenario(const std::filesystem::path& file) {
-    std::ifstream in(file);
+    std::ifstream in(file, std::ios::binary);
     if (!in) return "cannot read scenario " + file.string();
     std::stringstream text;
     text << in.rdbuf();
     return loadScenarioText(text.str());
 }
 
-std::string Host::loadScenarioText(const std::string& text) {
-    std::vector<std::string> lines;
-    {
-        std::istringstream in(text);
-        std::string line;
-        while (std::getline(in, line)) lines.push_back(line);
+std::string Host::loadScenarioText(const std::string& fileText) {
+    scenario_ = ScenarioInfo{};
+    std::string_view text = fileText;
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        scenario_.byteOrderMark = true;
+        text.remove_prefix(kByteOrderMark.size());
     }
-    auto clean = [](std::string_view raw) { return trim(raw.substr(0, raw.find(';'))); };
-    auto where = [](size_t i) { return "line " + std::to_string(i + 1) + ": "; };
+    const size_t firstEnd = text.find('\n');
+    if (firstEnd != std::string_view::npos && firstEnd > 0 && text[firstEnd - 1] == '\r') scenario_.lineEnd = "\r\n";
+    const std::vector<std::string_view> lines = splitLines(text);
+    auto where = [](size_t i) { return atLine(int(i + 1)); };
 
+    std::vector<VesselBlock> blocks;
+    std::vector<int> headLines;
     std::string focusName;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = clean(lines[i]);
         if (line.empty()) continue;
-        if (iequals(line, "BEGIN_DESC")) {
-            scenario_.description.clear();
-            while (++i < lines.size() && !iequals(trim(lines[i]), "END_DESC")) scenario_.description.push_back(lines[i]);
-            if (i >= lines.size()) return where(lines.size() - 1) + "BEGIN_DESC without END_DESC";
-        } else if (iequals(line, "BEGIN_ENVIRONMENT")) {
-            for (++i; i < lines.size() && !iequals(clean(lines[i]), "END_ENVIRONMENT"); ++i) {
-                std::string_view item = clean(lines[i]);
-                if (istartsWith(item, "System")) {
-                    scenario_.system = std::string(after(item, "System"));
-                } else if (istartsWith(item, "Date")) {
-                    std::string_view date = after(item, "Date");
-                    if (istartsWith(date, "MJD")) date = after(date, "MJD");
-                    double mjd;
-                    if (readNumbers(date, &mjd, 1) != 1) return where(i) + "bad date: " + std::string(item);
-                    mjd_ = mjd;
-                } else if (!item.empty()) {
-                    writeLog("Unknown environment line: " + std::string(item));
+        if (!istartsWith(line, "BEGIN_")) return where(i) + "unexpected \"" + std::string(line) + "\"";
+        const std::string_view tag = firstWord(line.substr(6));
+        const size_t begin = i;
+        Section section;
+        section.kind = iequals(tag, "DESC")          ? Section::Kind::Description
+                       : iequals(tag, "ENVIRONMENT") ? Section::Kind::Environment
+                       : iequals(tag, "FOCUS")       ? Section::Kind::Focus
+                       : iequals(tag, "SHIPS")       ? Section::Kind::Ships
+                                                     : Section::Kind::Other;
+        const bool bareEnd = section.kind == Section::Kind::Other;
+        auto unclosed = [&] { return where(begin) + std::string(line) + " has no END_" + std::string(tag); };
+
+        if (section.kind == Section::Kind::Other) section.lines.emplace_back(lines[i]);
+        for (++i; i < lines.size() && !endsSection(lines[i], tag, bareEnd); ++i) {
+            std::string_view item = clean(lines[i]);
+            switch (section.kind) {
+            case Section::Kind::Description:
+            case Section::Kind::Other:
+                section.lines.emplace_back(lines[i]);
+                break;
+            case Section::Kind::Environment:
+                if (item.empty()) break;
+                if (istartsWith(item, "System")) scenario_.system = std::string(after(item, "System"));
+                if (istartsWith(item, "Date")) {
+                    scenario_.dateItem = int(section.lines.size());
+                    std::string_view rest = after(item, "Date");
+                    const DateScale* scale = dateScale(firstWord(rest));
+                    if (scale) rest = after(rest, firstWord(rest));
+                    else scale = &kDateScales[0];
+                    scenario_.dateScale = scale->name;
+                    double value;
+                    if (readNumbers(rest, &value, 1) == 1)
+                        startMjd_ = scale->toMjd(value);
+                    else
+                        warn(where(i) + "\"" + std::string(item) + "\" gives no date; the date stays MJD " +
+                             formatNumber(startMjd_));
                 }
-            }
-            if (i >= lines.size()) return "BEGIN_ENVIRONMENT without END_ENVIRONMENT";
-        } else if (iequals(line, "BEGIN_FOCUS")) {
-            for (++i; i < lines.size() && !iequals(clean(lines[i]), "END_FOCUS"); ++i) {
-                std::string_view item = clean(lines[i]);
+                section.lines.emplace_back(item);
+                break;
+            case Section::Kind::Focus:
+                if (item.empty()) break;
                 if (istartsWith(item, "Ship")) focusName = std::string(after(item, "Ship"));
-            }
-            if (i >= lines.size()) return "BEGIN_FOCUS without END_FOCUS";
-        } else if (iequals(line, "BEGIN_SHIPS")) {
-            for (++i; i < lines.size() && !iequals(clean(lines[i]), "END_SHIPS"); ++i) {
-                std::string_view head = clean(lines[i]);
-                if (head.empty()) continue;
-                auto colon = head.find(':');
-                if (colon == std::string_view::npos || colon == 0 || colon + 1 == head.size())
-                    return where(i) + "expected Name:Class, found \"" + std::string(head) + "\"";
-                std::string name(trim(head.substr(0, colon)));
-                std::string cls(trim(head.substr(colon + 1)));
-                size_t headLine = i;
-                std::vector<std::string> block;
-                for (++i; i < lines.size() && !iequals(clean(lines[i]), "END"); ++i) block.push_back(lines[i]);
-                if (i >= lines.size()) return where(headLine) + "vessel " + name + " has no END";
-                if (vesselByName(name)) return where(headLine) + "a vessel named " + name + " exists already";
-                if (!readClass(cls)) return where(headLine) + "unknown vessel class " + cls + " of " + name;
-                auto& malformed = Registry::get().malformedLines;
-                malformed.clear();
-                if (!createVessel(name, cls, block)) return where(headLine) + "vessel " + name + " was not created";
-                if (!malformed.empty()) {
-                    size_t at = headLine + 1;
-                    while (at < i && clean(lines[at]) != malformed.front()) ++at;
-                    return where(at) + "malformed line of " + name + ": \"" + malformed.front() + "\"";
+                section.lines.emplace_back(item);
+                break;
+            case Section::Kind::Ships: {
+                if (item.empty()) break;
+                VesselBlock block;
+                const auto colon = item.find(':');
+                block.name = std::string(trim(item.substr(0, colon)));
+                block.className = colon == std::string_view::npos ? block.name : std::string(trim(item.substr(colon + 1)));
+                if (block.name.empty() || block.className.empty())
+                    return where(i) + "expected Name:Class or Name, found \"" + std::string(item) + "\"";
+                const size_t head = i;
+                for (++i; i < lines.size() && !iequals(clean(lines[i]), "END"); ++i) {
+                    if (endsSection(lines[i], tag, false))
+                        return where(head) + "vessel " + block.name + " has no END before " + std::string(clean(lines[i]));
+                    block.lines.emplace_back(lines[i]);
+                    block.lineNumbers.push_back(int(i + 1));
                 }
+                if (i >= lines.size()) return where(head) + "vessel " + block.name + " has no END";
+                blocks.push_back(std::move(block));
+                headLines.push_back(int(head + 1));
+                break;
             }
-            if (i >= lines.size()) return "BEGIN_SHIPS without END_SHIPS";
-        } else if (istartsWith(line, "BEGIN_")) {
-            std::string endKey = "END_" + std::string(line.substr(6));
-            std::string section = lines[i] + "\n";
-            for (++i; i < lines.size() && !iequals(clean(lines[i]), endKey); ++i) section += lines[i] + "\n";
-            if (i >= lines.size()) return std::string(line) + " without " + endKey;
-            scenario_.otherSections.push_back(section + lines[i]);
-        } else {
-            return where(i) + "unexpected \"" + std::string(line) + "\"";
+            }
         }
+        if (i >= lines.size()) return unclosed();
+        if (section.kind == Section::Kind::Other) section.lines.emplace_back(lines[i]);
+        scenario_.sections.push_back(std::move(section));
+    }
+
+    // Names are unique, ignoring case.
+    for (size_t a = 0; a < blocks.size(); ++a) {
+        if (vesselByName(blocks[a].name)) return atLine(headLines[a]) + "a vessel named " + blocks[a].name + " exists already";
+        for (size_t b = 0; b < a; ++b)
+            if (iequals(blocks[a].name, blocks[b].name))
+                return atLine(headLines[a]) + "a vessel named " + blocks[a].name + " exists already (line " +
+                       std::to_string(headLines[b]) + ")";
+    }
+
+    // Every class without a configuration file, in one message.
+    if (unknownClass_ == UnknownClass::Error) {
+        std::string missing;
+        int count = 0;
+        std::set<std::string> listed;
+        for (size_t a = 0; a < blocks.size(); ++a) {
+            const std::string& cls = blocks[a].className;
+            if (readClass(cls) || !listed.insert(lowered(cls)).second) continue;
+            ++count;
+            std::string uses;
+            for (size_t b = a; b < blocks.size(); ++b)
+                if (iequals(blocks[b].className, cls))
+                    uses += (uses.empty() ? "" : ", ") + std::to_string(headLines[b]);
+            missing += "\n  " + cls + " (line" + (uses.find(',') == std::string::npos ? " " : "s ") + uses +
+                       "): looked for " + classSearchPaths(cls);
+        }
+        if (count)
+            return std::to_string(count) + (count == 1 ? " vessel class has" : " vessel classes have") +
+                   " no configuration file (--unknown-class plain loads such vessels as plain vessels):" + missing;
+    }
+
+    auto& malformed = Registry::get().malformedLines;
+    for (size_t a = 0; a < blocks.size(); ++a) {
+        malformed.clear();
+        if (!createVessel(blocks[a])) return atLine(headLines[a]) + "vessel " + blocks[a].name + " was not created";
+        if (!malformed.empty())
+            return atLine(malformed.front().line) + "malformed line of " + blocks[a].name + ": \"" +
+                   malformed.front().text + "\"";
     }
     resolvePendingLinks();
     if (!focusName.empty()) {
         if (Vessel* f = vesselByName(focusName)) focus_ = f->handle;
-        else writeLog("Focus vessel not found: " + focusName);
+        else warn("the focus vessel " + focusName + " is not in the scenario");
     }
     if (!focus_ && !order_.empty()) focus_ = order_.front()->handle;
     for (Vessel* v : order_) v->iface->clbkPostCreation();
@@ -218,20 +462,64 @@ std::string Host::loadScenarioText(const std::string& text) {
 
 std::string Host::saveScenarioText() {
     std::string out;
-    out += "BEGIN_DESC\n";
-    for (const auto& d : scenario_.description) out += d + "\n";
-    out += "END_DESC\n\n";
-    out += "BEGIN_ENVIRONMENT\n  System " + scenario_.system + "\n  Date MJD " + formatNumber(mjd_) +
-           "\nEND_ENVIRONMENT\n\n";
-    if (Vessel* f = vessel(focus_)) out += "BEGIN_FOCUS\n  Ship " + f->name + "\nEND_FOCUS\n\n";
-    for (const auto& s : scenario_.otherSections) out += s + "\n\n";
-    out += "BEGIN_SHIPS\n";
-    for (Vessel* v : order_) {
-        out += v->name + ":" + v->className + "\n";
-        for (const auto& line : saveVesselLines(v->handle)) out += line + "\n";
-        out += "END\n";
+    const std::string& nl = scenario_.lineEnd;
+    if (scenario_.byteOrderMark) out += kByteOrderMark;
+    auto line = [&](std::string_view text) {
+        out += text;
+        out += nl;
+    };
+    auto ships = [&] {
+        line("BEGIN_SHIPS");
+        for (Vessel* v : order_) {
+            line(v->name + ":" + v->className);
+            for (const auto& l : saveVesselLines(v->handle)) line(l);
+            line("END");
+        }
+        line("END_SHIPS");
+    };
+
+    bool shipsWritten = false;
+    for (size_t s = 0; s < scenario_.sections.size(); ++s) {
+        const Section& section = scenario_.sections[s];
+        if (s > 0) line("");
+        switch (section.kind) {
+        case Section::Kind::Description:
+            line("BEGIN_DESC");
+            for (const auto& l : section.lines) line(l);
+            line("END_DESC");
+            break;
+        case Section::Kind::Environment:
+            line("BEGIN_ENVIRONMENT");
+            for (size_t i = 0; i < section.lines.size(); ++i) {
+                if (int(i) == scenario_.dateItem) {
+                    const DateScale* scale = dateScale(scenario_.dateScale);
+                    line("  Date " + scenario_.dateScale + " " + formatNumber(scale->fromMjd(mjd())));
+                } else {
+                    line("  " + section.lines[i]);
+                }
+            }
+            line("END_ENVIRONMENT");
+            break;
+        case Section::Kind::Focus: {
+            line("BEGIN_FOCUS");
+            const Vessel* f = vessel(focus_);
+            for (const auto& l : section.lines) line("  " + (istartsWith(l, "Ship") && f ? "Ship " + f->name : l));
+            line("END_FOCUS");
+            break;
+        }
+        case Section::Kind::Ships:
+            ships();
+            shipsWritten = true;
+            break;
+        case Section::Kind::Other:
+            for (const auto& l : section.lines) line(l);
+            break;
+        }
     }
-    out += "END_SHIPS\n";
+    if (!shipsWritten && !order_.empty()) {
+        if (!out.empty()) line("");
+        ships();
+    }
     return out;
 }
 

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -48,21 +50,26 @@ inline bool istartsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && iequals(s.substr(0, prefix.size()), prefix);
 }
 
-// Reads up to n doubles from the text; returns how many were read. Anything that
-// is not a finite number ends the reading.
+inline std::string lowered(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = lower(c);
+    return out;
+}
+
+// Reads up to n doubles from the text as scanf's %lf would (a sign, decimal or
+// hexadecimal digits, an exponent; a value too small to represent reads as zero);
+// returns how many were read. A value that is not a finite number ends the reading.
 inline int readNumbers(std::string_view text, double* out, int n) {
+    std::string buffer(text);  // strtod needs a terminated text
+    const char* at = buffer.c_str();
     int got = 0;
-    size_t pos = 0;
     while (got < n) {
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-        if (pos >= text.size()) break;
-        double v;
-        auto [end, ec] = std::from_chars(text.data() + pos, text.data() + text.size(), v);
-        if (ec != std::errc() || !(v - v == 0)) break;
+        char* end = nullptr;
+        double v = std::strtod(at, &end);
+        if (end == at || !std::isfinite(v)) break;
         out[got++] = v;
-        pos = size_t(end - text.data());
+        at = end;
     }
     return got;
 }
-
 }  // namespace hostsim

@@ -420,7 +420,7 @@ double VESSEL::GetEmptyMass() const {
 void VESSEL::GetGlobalPos(VECTOR3& pos) const {
     if (journal().enabled()) journal().record("GetGlobalPos");
     Vessel* v = self(hVessel);
-    pos = v ? v->pos : _V(0, 0, 0);
+    pos = v ? Host::instance().globalPosition(*v) : _V(0, 0, 0);
 }
 
 void VESSEL::Global2Local(const VECTOR3& glob, VECTOR3& loc) const {
@@ -430,7 +430,7 @@ void VESSEL::Global2Local(const VECTOR3& glob, VECTOR3& loc) const {
         loc = glob;
         return;
     }
-    VECTOR3 d = glob - v->pos;
+    VECTOR3 d = glob - Host::instance().globalPosition(*v);
     const MATRIX3& r = v->rot;  // transpose: global to vessel frame
     loc = _V(r.m11 * d.x + r.m21 * d.y + r.m31 * d.z, r.m12 * d.x + r.m22 * d.y + r.m32 * d.z,
              r.m13 * d.x + r.m23 * d.y + r.m33 * d.z);
@@ -438,7 +438,7 @@ void VESSEL::Global2Local(const VECTOR3& glob, VECTOR3& loc) const {
 
 void VESSEL::Local2Global(const VECTOR3& loc, VECTOR3& glob) const {
     Vessel* v = self(hVessel);
-    glob = v ? v->pos + mul(v->rot, loc) : loc;
+    glob = v ? Host::instance().globalPosition(*v) + mul(v->rot, loc) : loc;
 }
 
 void VESSEL::ParseScenarioLineEx(char* line, void* /*status*/) const {
@@ -448,6 +448,7 @@ void VESSEL::ParseScenarioLineEx(char* line, void* /*status*/) const {
     if (!applyStandardLine(*v, line)) {
         Host::instance().writeLog("Unknown scenario line for " + v->name + ": " + line);
         v->unknownLines.emplace_back(line);
+        v->lineOrder.push_back(Vessel::Line::Unknown);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ struct Module {
 // A vessel class as its configuration file gives it.
 struct VesselClass {
     std::string name;
+    std::filesystem::path file;    // the configuration file
     std::string moduleName;        // "Module = ..."; empty for a plain vessel
     std::string editorModuleName;  // "EditorModule = ..."
     std::optional<double> emptyMass;  // "EmptyMass = ..."
@@ -49,12 +51,29 @@ struct InputBox {
     OBJHANDLE opener = nullptr;  // the focus vessel when it was opened
 };
 
+// One vessel's block of a scenario: "Name:Class", its lines, "END".
+struct VesselBlock {
+    std::string name;
+    std::string className;
+    std::vector<std::string> lines;
+    std::vector<int> lineNumbers;  // in the scenario file, one per line; empty when not from a file
+};
+
+// What to do with a vessel whose class has no configuration file.
+enum class UnknownClass {
+    Error,  // refuse the scenario
+    Plain,  // load the vessel as a plain vessel without a module
+};
+
 class Host {
 public:
+    // The date of a scenario that gives none: J2000.
+    static constexpr double kDefaultMjd = 51544.5;
+
     static Host& instance();
 
-    // Destroys every vessel, unloads every module, and clears log, journal, pending
-    // input box, window registry and clock. The addon root stays.
+    // Destroys every vessel, unloads every module, and clears log, journal, warnings,
+    // pending input box, window registry and clock. The addon root stays.
     void reset();
 
     void setRoot(const std::filesystem::path& root);
@@ -68,8 +87,17 @@ public:
 
     Journal& journal() { return journal_; }
 
-    // Modules and classes.
-    std::optional<VesselClass> readClass(const std::string& className) const;
+    // Warnings: what is degraded but not fatal (a link that could not be made, a date
+    // that did not read, ...). Each also goes to the log; the program shows them.
+    void warn(const std::string& text);
+    // The warnings since the last call.
+    std::vector<std::string> takeWarnings();
+
+    // Modules and classes. A class is read from its configuration file once; null when
+    // it has none.
+    const VesselClass* readClass(const std::string& className);
+    // Where a class's configuration file is looked for, for messages.
+    std::string classSearchPaths(const std::string& className) const;
     Module* loadModule(const std::string& name);  // null (and logged) when it cannot be loaded
     Module* findModule(const std::string& name);
     void unloadModule(const std::string& name);
@@ -78,23 +106,27 @@ public:
 
     // Vessels. createVessel runs the full creation order: defaults, ovcInit,
     // clbkSetClassCaps, the class file's items, clbkLoadStateEx with the given lines.
-    // Returns null when the name is taken or the class has no configuration file.
+    // Returns null when the name is taken or the class has no configuration file
+    // (unless unknown classes are loaded as plain vessels).
+    OBJHANDLE createVessel(const VesselBlock& block);
     OBJHANDLE createVessel(const std::string& name, const std::string& className,
                            const std::vector<std::string>& scenarioLines = {});
+    void setUnknownClass(UnknownClass mode) { unknownClass_ = mode; }
     void destroyVessel(OBJHANDLE vessel);
     Vessel* vessel(OBJHANDLE handle) const;  // null for anything that is not a live vessel
     Vessel* vesselByName(const std::string& name) const;
     const std::vector<Vessel*>& vessels() const { return order_; }
 
-    // Clock and motion.
+    // Clock and motion. The date runs from the scenario's date with simulation time.
     double simTime() const { return simTime_; }
     void setSimTime(double t) { simTime_ = t; }
-    double mjd() const { return mjd_; }
-    void setMjd(double mjd) { mjd_ = mjd; }
+    double mjd() const;
+    void setMjd(double mjd);
     // One step: clbkPreStep for every vessel, then free vessels move and children follow.
     void step(double dt);
 
-    // Poses.
+    // Poses. A vessel's global position is its body's position plus its own.
+    VECTOR3 globalPosition(const Vessel& v);
     void setPose(OBJHANDLE vessel, const VECTOR3& pos, const MATRIX3& rot);
     void setAttitude(OBJHANDLE vessel, const VECTOR3& arotDegrees);
     static MATRIX3 rotationFromAngles(const VECTOR3& arotDegrees);
@@ -117,18 +149,29 @@ public:
     std::optional<bool> answerInputBox(const std::string& text);
 
     // Scenario text. Loading creates every ship of the scenario in order and sets the
-    // focus; it returns an error text, empty on success.
+    // focus; it returns an error text that names the line, empty on success.
     std::string loadScenario(const std::filesystem::path& file);
     std::string loadScenarioText(const std::string& text);
+    // The scenario as it stands, every section in the place it was read.
     std::string saveScenarioText();
     // The lines of one vessel's block between "Name:Class" and "END", as saved.
     std::vector<std::string> saveVesselLines(OBJHANDLE vessel);
 
-    // The scenario's sections besides the ships.
+    // The scenario's sections in the order they were read.
+    struct Section {
+        enum class Kind { Description, Environment, Focus, Ships, Other };
+        Kind kind = Kind::Other;
+        // Description: its text; Environment and Focus: their items without comments;
+        // Other: every line, BEGIN and END included, as read.
+        std::vector<std::string> lines;
+    };
     struct ScenarioInfo {
-        std::vector<std::string> description;
+        std::vector<Section> sections;
         std::string system = "Sol";
-        std::vector<std::string> otherSections;  // kept whole and written back
+        int dateItem = -1;         // the environment item that holds the date, if any
+        std::string dateScale = "MJD";  // as the file gave it: MJD, JD or JE
+        std::string lineEnd = "\n";  // as the file's first line ended
+        bool byteOrderMark = false;
     };
     ScenarioInfo& scenarioInfo() { return scenario_; }
 
@@ -136,16 +179,21 @@ private:
     Host();
     void moveVessels(double dt);
     void resolvePendingLinks();
+    std::string linkProblem(const struct PendingLink& link);
     int deliverKey(DWORD key, bool down, const std::vector<DWORD>& held);
 
     std::filesystem::path root_;
     std::vector<std::string> log_;
     std::unique_ptr<std::ofstream> logFile_;  // open for the whole run
     Journal journal_;
+    std::vector<std::string> warnings_;
     std::vector<std::unique_ptr<Module>> modules_;
+    std::map<std::string, std::optional<VesselClass>> classes_;  // by lower-case name
+    UnknownClass unknownClass_ = UnknownClass::Error;
     std::vector<Vessel*> order_;
     double simTime_ = 0;
-    double mjd_ = 51544.5;
+    double startMjd_ = kDefaultMjd;  // the date at simulation time 0
+    BodyTable bodies_;
     OBJHANDLE focus_ = nullptr;
     std::optional<InputBox> inputBox_;
     ScenarioInfo scenario_;

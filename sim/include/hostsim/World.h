@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Orbitersdk.h"
+#include "hostsim/Ephemeris.h"
 
 namespace hostsim {
 
@@ -69,15 +70,26 @@ struct Vessel {
     std::vector<Animation> animations;      // indices never reused
     double emptyMass = 0;
 
-    // Pose in the global frame (the Sun at the origin).
-    std::string status = "Orbiting Sun";
+    // Where the vessel is: the body its STATUS line names, and its position and
+    // velocity relative to that body (RPOS, RVEL), with the axes of the global frame.
+    std::string status = "Orbiting Sun";  // what follows STATUS
+    Body body = Body::Sun;
+    bool landed = false;  // STATUS Landed: stays where it was put
     VECTOR3 pos{}, vel{};
     MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
     VECTOR3 arot{};    // attitude as written in the scenario (degrees); see arotStale
     bool arotStale = false;  // rot changed since arot was set: recomputed when saved
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
+    bool poseChanged = false;  // the host moved or turned the vessel since it was read
 
+    // The host's lines and the unknown lines of the vessel's block, in the order they
+    // were read, so that a save writes back exactly those, in that order.
+    enum class Line { Status, Rpos, Rvel, Arot, Vrot, Attached, Dockinfo, Unknown };
+    std::vector<Line> lineOrder;
     std::vector<std::string> unknownLines;  // scenario lines nobody took, written back on save
+    // Links the scenario named that could not be made, as written: kept for the save.
+    std::string unmadeAttachment;        // the value of an ATTACHED line
+    std::vector<std::string> unmadeDocks;  // items of DOCKINFO lines
 
     // The point this vessel hangs from, or null.
     Attachment* attachedTo() const;
