@@ -81,7 +81,7 @@ void placeChild(Vessel& child) {
     child.pos = pos - mul(child.rot, own->pos);
     child.vel = parent.vel;
     child.arotStale = true;
-    child.poseChanged = true;
+    child.moved = child.accelerated = child.turned = true;
     placeChildren(child);
 }
 
@@ -97,6 +97,7 @@ void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     own->partner = nullptr;
     std::erase(parent.children, &child);
     child.vel = parent.vel + extraVelocity;
+    child.accelerated = true;
 }
 
 // ---- Host ----
@@ -424,14 +425,14 @@ void Host::moveVessels(double dt) {
         if (v->attachedTo() || v->landed) continue;
         if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
             v->pos = v->pos + v->vel * dt;
-            v->poseChanged = true;
+            v->moved = true;
         }
         VECTOR3 w = v->angVel * kRadPerDeg;
         double rate = std::sqrt(dotp(w, w));
         if (rate > 0) {
             v->rot = product(v->rot, axisRotation(w / rate, rate * dt));
             v->arotStale = true;
-            v->poseChanged = true;
+            v->turned = true;
         }
         placeChildren(*v);
     }
@@ -443,7 +444,7 @@ void Host::setPose(OBJHANDLE handle, const VECTOR3& pos, const MATRIX3& rot) {
     v->pos = pos;
     v->rot = rot;
     v->arotStale = true;
-    v->poseChanged = true;
+    v->moved = v->turned = true;
     placeChildren(*v);
 }
 

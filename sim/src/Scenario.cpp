@@ -146,9 +146,9 @@ bool present(const Vessel& v, Line line) { return std::find(v.lineOrder.begin(),
 bool needed(const Vessel& v, Line line) {
     switch (line) {
     case Line::Status: return present(v, line) || v.status != Vessel{}.status;
-    case Line::Rpos:
-    case Line::Rvel:
-    case Line::Arot: return present(v, line) || v.poseChanged;
+    case Line::Rpos: return present(v, line) || v.moved;
+    case Line::Rvel: return present(v, line) || v.accelerated;
+    case Line::Arot: return present(v, line) || v.turned;
     case Line::Vrot: return present(v, line) || v.angVel.x != 0 || v.angVel.y != 0 || v.angVel.z != 0;
     case Line::Attached: return v.attachedTo() || !v.unmadeAttachment.empty();
     case Line::Dockinfo:

@@ -12,11 +12,24 @@
 
 namespace hostsim {
 
-// The shortest text that reads back to the same double.
+// The shortest text that reads back to the same double, without an exponent for
+// the magnitudes of positions and rates (as the simulator writes them), with one for
+// very large and very small values.
 inline std::string formatNumber(double v) {
-    char buf[32];
+    char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+    if (ec != std::errc()) return "0";
+    std::string_view text(buf, size_t(end - buf));
+    auto e = text.find('e');
+    if (e != std::string_view::npos) {
+        int exponent = 0;
+        std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+        if (exponent >= -4 && exponent <= 15) {
+            auto [fixedEnd, fixedEc] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+            if (fixedEc == std::errc()) return std::string(buf, fixedEnd);
+        }
+    }
+    return std::string(text);
 }
 
 inline std::string formatVector(const VECTOR3& v) {

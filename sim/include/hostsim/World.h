@@ -80,7 +80,9 @@ struct Vessel {
     VECTOR3 arot{};    // attitude as written in the scenario (degrees); see arotStale
     bool arotStale = false;  // rot changed since arot was set: recomputed when saved
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
-    bool poseChanged = false;  // the host moved or turned the vessel since it was read
+    // What the host changed since the vessel was read: its position, its velocity, its
+    // attitude. A save writes RPOS, RVEL or AROT when the block had it or it changed.
+    bool moved = false, accelerated = false, turned = false;
 
     // The host's lines and the unknown lines of the vessel's block, in the order they
     // were read, so that a save writes back exactly those, in that order.
