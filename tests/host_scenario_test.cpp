@@ -134,3 +134,50 @@ TEST_F(HostScenario, a_host_line_whose_values_do_not_read_refuses_the_scenario) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostScenario, classes_are_found_as_a_case_insensitive_file_system_finds_them_and_never_outside_the_tree) {
+    const struct {
+        const char* className;
+        bool found;
+    } cases[] = {
+        {"Crate", true},         {"cRATE", true},         {"Vessels\\Crate", true},   {"vessels/crate", true},
+        {"Stock\\LowerTruss", true}, {"STOCK/lowertruss", true}, {"..\\Vessels\\Crate", false}, {"Vessels\\..\\Crate", false},
+        {"/etc/passwd", false},  {"C:\\Crate", false},    {"Vessels\\\\Crate", false}, {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(host().readClass(c.className) != nullptr, c.found) << c.className;
+
+    // The module named in lower case is found too, and is the one module of that name.
+    OBJHANDLE h = make("Seg", "stock\\lowertruss", {"TYPE 12"});
+    OBJHANDLE other = make("Other", "Truss", {"TYPE 6"});
+    ASSERT_NE(v(h).module, nullptr);
+    EXPECT_EQ(v(h).module, v(other).module);
+    EXPECT_EQ(host().modules().size(), 1u);
+    EXPECT_EQ(host().saveVesselLines(h).back(), "  TYPE 12");
+}
+
+TEST_F(HostScenario, sections_end_as_the_simulator_ends_them_and_unclosed_ones_name_their_line) {
+    ASSERT_EQ(host().loadScenarioText("BEGIN_MFD Left\n  TYPE Orbit\nEND_MFD\nBEGIN_ExtMFD\nEND\n"
+                                      "BEGIN_MFD Right\nEND_MFD Right\nBEGIN_SHIPS\nA:Crate\nEND\nEND_SHIPS\n"),
+              "");
+    EXPECT_EQ(host().saveScenarioText(), "BEGIN_MFD Left\n  TYPE Orbit\nEND_MFD\n\nBEGIN_ExtMFD\nEND\n\n"
+                                         "BEGIN_MFD Right\nEND_MFD Right\n\nBEGIN_SHIPS\nA:Crate\nEND\nEND_SHIPS\n");
+    const struct {
+        const char* text;
+        const char* error;
+    } refused[] = {
+        {"BEGIN_ENVIRONMENT\n  System Sol\n", "line 1: BEGIN_ENVIRONMENT has no END_ENVIRONMENT"},
+        {"\nBEGIN_MFD Left\n  TYPE Orbit\n", "line 2: BEGIN_MFD Left has no END_MFD"},
+        {"BEGIN_SHIPS\nA:Crate\n  RPOS 0 0 0\nEND_SHIPS\n", "line 2: vessel A has no END before END_SHIPS"},
+        {"BEGIN_SHIPS\nA:Crate\nEND\n", "line 1: BEGIN_SHIPS has no END_SHIPS"},
+        {"BEGIN_SHIPS\nEND\nEND_SHIPS\n", "line 2: vessel END has no END before END_SHIPS"},
+        {"Ship A\n", "line 1: unexpected \"Ship A\""},
+    };
+    for (const auto& c : refused) {
+        host().reset();
+        EXPECT_EQ(host().loadScenarioText(c.text), c.error) << c.text;
+    }
+}
+
+}  // namespace

@@ -199,7 +199,7 @@ const VesselClass* Host::readClass(const std::string& className) {
 
 Module* Host::findModule(const std::string& name) {
     for (auto& m : modules_)
-        if (m->name == name) return m.get();
+        if (iequals(m->name, name)) return m.get();
     return nullptr;
 }
 
@@ -231,7 +231,7 @@ Module* Host::loadModule(const std::string& name) {
 
 void Host::unloadModule(const std::string& name) {
     for (auto it = modules_.begin(); it != modules_.end(); ++it) {
-        if ((*it)->name != name) continue;
+        if (!iequals((*it)->name, name)) continue;
         for (size_t i = order_.size(); i-- > 0;)
             if (order_[i]->module == it->get()) destroyVessel(order_[i]->handle);
         // The module's unload hook runs inside dlclose: it calls the unload entry.
