@@ -8,8 +8,11 @@
 #include <utility>
 
 #include "AddonFiles.h"
+#include "LogFile.h"
 #include "Registry.h"
+#include "SharedObject.h"
 #include "Text.h"
+#include "hostsim/Files.h"
 #include "hostsim/WindowSystem.h"
 
 namespace hostsim {
@@ -109,16 +112,18 @@ Host& Host::instance() {
     return host;
 }
 
-Host::Host() = default;
+Host::Host() : logFile_(std::make_unique<LogFile>()) {}
+Host::~Host() = default;
 
 void Host::reset() {
     while (!order_.empty()) destroyVessel(order_.back()->handle);
     unloadModules();
+    moduleFailures_.clear();
     reg().pendingLinks.clear();
     reg().files.clear();
     WindowSystem::instance().reset();
     log_.clear();
-    logFile_.reset();
+    logFile_->close();
     journal_.clear();
     journal_.enable(false);
     warnings_.clear();
@@ -139,14 +144,19 @@ void Host::setRoot(const std::filesystem::path& root) {
 
 void Host::writeLog(const std::string& line) {
     log_.push_back(line);
-    if (logFile_) *logFile_ << line << std::endl;  // flushed, so a crash keeps the log
+    logFile_->append(line);
 }
 
-void Host::setLogFile(const std::filesystem::path& file) {
-    logFile_ = std::make_unique<std::ofstream>(file, std::ios::trunc);
-    for (const auto& line : log_) *logFile_ << line << '\n';
-    logFile_->flush();
+std::string Host::setLogFile(const std::filesystem::path& file) {
+    if (auto input = protectedInput(file); !input.empty())
+        return "the log " + file.string() + " would overwrite " + input.string() + ", an input of this run";
+    std::string error = logFile_->open(file);
+    if (!error.empty()) return error;
+    for (const auto& line : log_) logFile_->append(line);
+    return {};
 }
+
+std::string Host::flushLog() { return logFile_->flush(); }
 
 void Host::warn(const std::string& text) {
     writeLog("Warning: " + text);
@@ -203,21 +213,30 @@ Module* Host::findModule(const std::string& name) {
     return nullptr;
 }
 
-Module* Host::loadModule(const std::string& name) {
+Module* Host::loadModule(const std::string& name, std::string* whyNot) {
     if (Module* m = findModule(name)) return m;
-    if (name.empty() || name.find_first_of("/\\") != std::string::npos || name.find("..") != std::string::npos) {
-        writeLog("Bad module name: " + name);
+    auto refuse = [&](const std::string& why) -> Module* {
+        writeLog("Module " + name + " could not be loaded: " + why);
+        moduleFailures_[lowered(name)] = why;
+        if (whyNot) *whyNot = why;
+        return nullptr;
+    };
+    if (auto failed = moduleFailures_.find(lowered(name)); failed != moduleFailures_.end()) {
+        if (whyNot) *whyNot = failed->second;
         return nullptr;
     }
+    if (!isInsideName(name) || name.find_first_of("/\\") != std::string::npos) return refuse("a bad module name");
     auto m = std::make_unique<Module>();
     m->name = name;
-    m->path = findAddonFile(root_, "Modules", name, ".so").value_or(root_ / "Modules" / (name + ".so"));
+    auto file = findAddonFile(root_, "Modules", name, ".so");
+    if (!file) return refuse("there is no " + (root_ / "Modules" / (name + ".so")).string());
+    m->path = *file;
+    if (std::string why = checkSharedObject(m->path); !why.empty()) return refuse(why);
     // The module's load hook runs inside dlopen: it calls InitLib.
     m->library = dlopen(m->path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m->library) {
         const char* why = dlerror();
-        writeLog("Module " + name + " could not be loaded: " + (why ? why : "unknown error"));
-        return nullptr;
+        return refuse(why ? why : "the system loader refused it");
     }
     auto h = static_cast<HMODULE>(m->library);
     m->ovcInit = reinterpret_cast<Module::OvcInitFn>(GetProcAddress(h, "ovcInit"));

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "hostsim/Files.h"
 #include "hostsim/Host.h"
 #include "hostsim/Scene.h"
 
@@ -227,12 +228,18 @@ std::string writePng(const std::filesystem::path& file, const Image& image) {
     png.width = png_uint_32(image.width);
     png.height = png_uint_32(image.height);
     png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, file.c_str(), 0, image.rgb.data(), image.width * 3, nullptr)) {
-        std::string why = png.message;
-        png_image_free(&png);
-        return "cannot write " + file.string() + ": " + why;
+    // Encoded in memory first (asking for the size), then written safely.
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&png, nullptr, &size, 0, image.rgb.data(), image.width * 3, nullptr)) {
+        std::string bytes(size, '\0');
+        if (png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), image.width * 3, nullptr)) {
+            bytes.resize(size);
+            return writeFileSafely(file, bytes);
+        }
     }
-    return {};
+    std::string why = png.message;
+    png_image_free(&png);
+    return "cannot encode " + file.string() + ": " + why;
 }
 
 std::string renderPng(const RenderRequest& request) {

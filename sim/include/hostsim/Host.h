@@ -17,6 +17,8 @@
 
 namespace hostsim {
 
+class LogFile;
+
 struct Module {
     std::string name;  // e.g. "Spanrig"
     std::filesystem::path path;
@@ -80,10 +82,11 @@ public:
     const std::filesystem::path& root() const { return root_; }
 
     // Log: one entry per oapiWriteLog and per host message. With a file set, every
-    // line is also appended to it.
+    // line also goes to it (buffered: see flushLog). Both return an error text.
     void writeLog(const std::string& line);
     const std::vector<std::string>& log() const { return log_; }
-    void setLogFile(const std::filesystem::path& file);
+    std::string setLogFile(const std::filesystem::path& file);
+    std::string flushLog();
 
     Journal& journal() { return journal_; }
 
@@ -98,7 +101,8 @@ public:
     const VesselClass* readClass(const std::string& className);
     // Where a class's configuration file is looked for, for messages.
     std::string classSearchPaths(const std::string& className) const;
-    Module* loadModule(const std::string& name);  // null (and logged) when it cannot be loaded
+    // A loaded module by name; null (logged, and why in `whyNot`) when it cannot be loaded.
+    Module* loadModule(const std::string& name, std::string* whyNot = nullptr);
     Module* findModule(const std::string& name);
     void unloadModule(const std::string& name);
     void unloadModules();
@@ -177,6 +181,7 @@ public:
 
 private:
     Host();
+    ~Host();
     void moveVessels(double dt);
     void resolvePendingLinks();
     std::string linkProblem(const struct PendingLink& link);
@@ -184,11 +189,12 @@ private:
 
     std::filesystem::path root_;
     std::vector<std::string> log_;
-    std::unique_ptr<std::ofstream> logFile_;  // open for the whole run
+    std::unique_ptr<LogFile> logFile_;  // open for the whole run
     Journal journal_;
     std::vector<std::string> warnings_;
     std::vector<std::unique_ptr<Module>> modules_;
     std::map<std::string, std::optional<VesselClass>> classes_;  // by lower-case name
+    std::map<std::string, std::string> moduleFailures_;  // why, by lower-case module name
     UnknownClass unknownClass_ = UnknownClass::Error;
     std::vector<Vessel*> order_;
     double simTime_ = 0;

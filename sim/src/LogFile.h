@@ -1,0 +1,36 @@
+// The log file: lines are gathered in a buffer and written in large pieces, at the end
+// of a run, when the buffer is full, and when the process dies of a signal, so that a
+// crash still leaves the log on disk.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace hostsim {
+
+class LogFile {
+public:
+    // Opens (and empties) the file. Returns an error text, empty on success.
+    std::string open(const std::filesystem::path& file);
+    bool isOpen() const { return fd_ >= 0; }
+    void append(std::string_view line);
+    // Writes out what is buffered; returns an error text for the first failed write
+    // since the file was opened, empty if none.
+    std::string flush();
+    // Flushes and closes; the error text as for flush.
+    std::string close();
+
+private:
+    static constexpr std::size_t kCapacity = 64 * 1024;
+    void writeOut(std::string_view bytes);
+    static void onFatalSignal(int signal);
+
+    std::filesystem::path file_;
+    int fd_ = -1;
+    char buffer_[kCapacity];
+    std::size_t used_ = 0;
+    int error_ = 0;  // errno of the first failed write
+};
+
+}  // namespace hostsim
