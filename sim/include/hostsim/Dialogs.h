@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,34 @@ struct ResourceScript {
     // A dialog by number (MAKEINTRESOURCE), by "#number" or by name (ignoring case); null if none.
     const DialogTemplate* findDialog(LPCSTR name) const;
 };
+
+// A resource type or name as a compiled image holds it: a number, or a text (which the
+// resource compiler writes in capitals).
+struct ResourceId {
+    int number = -1;  // -1 for a text
+    std::string text;
+};
+
+// One resource of a compiled resource image; `data` lies within the image.
+struct ResourceEntry {
+    ResourceId type;
+    ResourceId name;
+    WORD language = 0;
+    std::span<const unsigned char> data;
+};
+
+// The resource type of dialog templates.
+inline constexpr int kDialogResourceType = 5;
+
+// Reads a compiled resource image (the .res format: the empty entry that marks the
+// 32-bit format, then one entry per resource, each header and data DWORD-aligned;
+// images may follow each other). Returns an error text that names the entry and its
+// byte offset, empty on success. Nothing outside `image` is read.
+std::string parseResourceImage(std::span<const unsigned char> image, std::vector<ResourceEntry>& out);
+
+// Reads a dialog template, DLGTEMPLATE or DLGTEMPLATEEX with its items. Returns an
+// error text that names the byte offset, empty on success. Nothing outside `data` is read.
+std::string parseDialogTemplate(std::span<const unsigned char> data, DialogTemplate& out);
 
 // Parses a resource script: files[0] is the script, the others are the headers it
 // includes. Returns an error text that names file and line, empty on success.
