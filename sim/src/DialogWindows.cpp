@@ -179,11 +179,14 @@ HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LP
     if (!t) return nullptr;
     // Every control's class must exist before anything is made, as nothing is sent
     // to a dialog that cannot be made.
+    auto controlName = [&](std::size_t i) {
+        return t->source + ", control " + std::to_string(i + 1) + " (id " + std::to_string(t->controls[i].id) + ")";
+    };
     std::vector<const WindowClass*> classes;
     for (const ControlTemplate& c : t->controls) {
         const WindowClass* cls = nullptr;
         if (!win::standardKind(c.className, c.style) && !(cls = win::registeredClass(c.className, instance))) {
-            error = t->file + ":" + std::to_string(c.line) + ": no window class \"" + c.className + "\"";
+            error = controlName(classes.size()) + ": no window class \"" + c.className + "\"";
             return nullptr;
         }
         classes.push_back(cls);
@@ -208,7 +211,8 @@ HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LP
     for (std::size_t i = 0; i < t->controls.size(); ++i) {
         const ControlTemplate& c = t->controls[i];
         auto w = std::make_unique<Window>();
-        w->className = c.className;
+        // The window's class is spelled as it was registered, whatever the template's spelling.
+        w->className = classes[i] ? classes[i]->name : c.className;
         w->kind = classes[i] ? WindowKind::Custom : *win::standardKind(c.className, c.style);
         w->id = c.id;
         w->style = c.style;
@@ -226,7 +230,7 @@ HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LP
                             c.text.c_str(), c.className.c_str(), c.exStyle};
             if (win::send(control, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
                 destroyWindow(dialog);
-                error = t->file + ":" + std::to_string(c.line) + ": control " + std::to_string(c.id) + " refused to be made";
+                error = controlName(i) + ": refused to be made";
                 return nullptr;
             }
         }

@@ -1,8 +1,8 @@
-// Dialog resources carried inside a module: the build puts each resource script,
-// with the headers it includes, into a section of the module's file (see
+// Dialog resources carried inside a module: the build compiles each resource script
+// and puts the compiled image into a section of the module's file (see
 // cmake/ModuleResources.cmake). The host finds the file from the module's instance
-// handle, reads that section and parses the scripts, as the window system finds a
-// dialog resource from an instance handle and a resource number.
+// handle, reads that section and finds the dialog template in it, as the window
+// system finds a dialog resource from an instance handle and a resource number.
 #include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
@@ -17,9 +17,6 @@
 namespace hostsim {
 
 namespace {
-
-// The first line of every script record in the section.
-constexpr std::string_view kRecordMagic = "HOSTSIM RESOURCES 1";
 
 using Ehdr = ElfW(Ehdr);
 using Shdr = ElfW(Shdr);
@@ -39,7 +36,7 @@ bool readAt(std::ifstream& in, std::uint64_t offset, void* to, std::size_t size)
 
 // The contents of the named section of an ELF file. nullopt and an error text when
 // the file cannot be read; an absent section gives nullopt and no error.
-std::optional<std::string> readElfSection(const std::string& path, std::string_view name, std::string& error) {
+std::optional<std::vector<unsigned char>> readElfSection(const std::string& path, std::string_view name, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open " + path;
@@ -88,12 +85,12 @@ std::optional<std::string> readElfSection(const std::string& path, std::string_v
         if (s.sh_name >= names.size()) continue;
         std::string_view sectionName(names.c_str() + s.sh_name);
         if (sectionName != name) continue;
-        if (s.sh_type == SHT_NOBITS) return std::string();
+        if (s.sh_type == SHT_NOBITS) return std::vector<unsigned char>();
         if (!fits(s.sh_offset, s.sh_size)) {
             error = path + ": section " + std::string(name) + " lies outside the file";
             return std::nullopt;
         }
-        std::string data(s.sh_size, '\0');
+        std::vector<unsigned char> data(s.sh_size);
         if (!readAt(in, s.sh_offset, data.data(), data.size())) {
             error = path + ": section " + std::string(name) + " cannot be read";
             return std::nullopt;
@@ -103,42 +100,36 @@ std::optional<std::string> readElfSection(const std::string& path, std::string_v
     return std::nullopt;
 }
 
-bool takeLine(std::string_view data, std::size_t& pos, std::string_view& line) {
-    auto nl = data.find('\n', pos);
-    if (nl == std::string_view::npos) return false;
-    line = data.substr(pos, nl - pos);
-    pos = nl + 1;
-    return true;
+// A dialog resource's name as asked for: a number (MAKEINTRESOURCE or "#N") or a text.
+ResourceId askedName(LPCSTR name) {
+    ResourceId id;
+    if (IS_INTRESOURCE(name)) {
+        id.number = int(reinterpret_cast<UINT_PTR>(name));
+        return id;
+    }
+    std::string_view text(name);
+    int number = 0;
+    if (text.size() > 1 && text[0] == '#') {
+        auto [end, ec] = std::from_chars(text.data() + 1, text.data() + text.size(), number);
+        if (ec == std::errc() && end == text.data() + text.size() && number >= 0 && number <= 0xFFFF) {
+            id.number = number;
+            return id;
+        }
+    }
+    id.text = std::string(text);
+    return id;
 }
 
-// Splits the section into script records: "HOSTSIM RESOURCES 1", then per file
-// "file SIZE NAME", its bytes and a line break, then "end". The linker may pad
-// between records with zero bytes.
-std::string parseSection(std::string_view data, std::vector<std::vector<ResourceFile>>& scripts) {
-    std::size_t pos = 0;
-    while (true) {
-        while (pos < data.size() && data[pos] == '\0') ++pos;
-        if (pos >= data.size()) return {};
-        std::string_view line;
-        if (!takeLine(data, pos, line) || line != kRecordMagic) return "the resource section is damaged";
-        std::vector<ResourceFile> files;
-        while (true) {
-            if (!takeLine(data, pos, line)) return "a resource record has no end";
-            if (line == "end") break;
-            if (line.substr(0, 5) != "file ") return "a resource record is damaged";
-            std::string_view rest = line.substr(5);
-            std::size_t size = 0;
-            auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), size);
-            if (ec != std::errc() || end == rest.data() + rest.size() || *end != ' ') return "a resource record is damaged";
-            std::string_view name = rest.substr(std::size_t(end - rest.data()) + 1);
-            if (size > data.size() - pos || data.size() - pos - size < 1 || data[pos + size] != '\n')
-                return "a resource record is cut short";
-            files.push_back({std::string(name), std::string(data.substr(pos, size))});
-            pos += size + 1;
-        }
-        if (files.empty()) return "a resource record holds no script";
-        scripts.push_back(std::move(files));
-    }
+bool sameName(const ResourceId& a, const ResourceId& b) {
+    return a.number >= 0 ? a.number == b.number : b.number < 0 && iequals(a.text, b.text);
+}
+
+// The compiled resources in a module file's section; empty when it has none.
+std::string resourceImageOf(const std::string& file, std::vector<unsigned char>& image) {
+    std::string error;
+    auto section = readElfSection(file, kResourceSection, error);
+    if (section) image = std::move(*section);
+    return error;
 }
 
 }  // namespace
@@ -164,14 +155,11 @@ std::string libraryFile(HINSTANCE instance) {
     return {};
 }
 
-std::string moduleResourceScripts(HINSTANCE instance, std::vector<std::vector<ResourceFile>>& scripts) {
+std::string moduleResourceImage(HINSTANCE instance, std::vector<unsigned char>& image) {
+    image.clear();
     std::string file = libraryFile(instance);
     if (file.empty()) return "no loaded module has the instance handle " + formatPointer(instance);
-    std::string error;
-    auto section = readElfSection(file, kResourceSection, error);
-    if (!section) return error;
-    std::string err = parseSection(*section, scripts);
-    return err.empty() ? err : file + ": " + err;
+    return resourceImageOf(file, image);
 }
 
 std::optional<DialogTemplate> findDialogTemplate(HINSTANCE instance, LPCSTR name, std::string& error) {
@@ -180,17 +168,36 @@ std::optional<DialogTemplate> findDialogTemplate(HINSTANCE instance, LPCSTR name
         error = "no dialog resource named";
         return std::nullopt;
     }
-    std::string what = IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<UINT_PTR>(name)) : std::string(name);
-    std::vector<std::vector<ResourceFile>> scripts;
-    error = moduleResourceScripts(instance, scripts);
-    if (!error.empty()) return std::nullopt;
-    for (const auto& files : scripts) {
-        ResourceScript script;
-        error = parseResourceScript(files, script);
-        if (!error.empty()) return std::nullopt;
-        if (const DialogTemplate* d = script.findDialog(name)) return *d;
+    ResourceId asked = askedName(name);
+    std::string what = asked.number >= 0 ? std::to_string(asked.number) : asked.text;
+    std::string file = libraryFile(instance);
+    if (file.empty()) {
+        error = "no loaded module has the instance handle " + formatPointer(instance);
+        return std::nullopt;
     }
-    error = "dialog resource " + what + " not found in " + libraryFile(instance);
+    std::vector<unsigned char> image;
+    std::vector<ResourceEntry> entries;
+    error = resourceImageOf(file, image);
+    if (error.empty() && !image.empty()) error = parseResourceImage(image, entries);
+    if (!error.empty()) {
+        error = file + ": resources: " + error;
+        return std::nullopt;
+    }
+    for (const ResourceEntry& e : entries) {
+        if (e.type.number != kDialogResourceType || !sameName(asked, e.name)) continue;
+        std::string source = file + ": dialog " + what;
+        DialogTemplate d;
+        error = parseDialogTemplate(e.data, d);
+        if (!error.empty()) {
+            error = source + ": " + error;
+            return std::nullopt;
+        }
+        d.id = e.name.number;
+        d.name = e.name.text;
+        d.source = source;
+        return d;
+    }
+    error = "dialog resource " + what + " not found in " + file;
     return std::nullopt;
 }
 

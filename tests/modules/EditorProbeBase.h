@@ -1,5 +1,5 @@
-// The first control id of the probe's dialogs; included by EditorProbeIds.h so that
-// headers that include headers are carried with the script too.
+// The first control id of the probe's dialogs; included by EditorProbeIds.h so that a
+// header included by a header is a dependency of the compiled resources too.
 #pragma once
 
 #define PROBE_FIRST_ID 1000

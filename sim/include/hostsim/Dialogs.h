@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,68 +19,81 @@ namespace hostsim {
 
 // ---- Dialog resources ----
 
-// The name of the module section that carries the resource scripts (see
+// The name of the module section that carries the module's compiled resources (see
 // cmake/ModuleResources.cmake, which puts them there).
 inline constexpr const char* kResourceSection = ".hostsim.resources";
 
-// One file of a resource script: the script itself, or a header it includes under
-// the name written in its #include line.
-struct ResourceFile {
-    std::string name;
+// A resource type or name as a compiled image holds it: a number, or a text (which the
+// resource compiler writes in capitals).
+struct ResourceId {
+    int number = -1;  // -1 for a text
     std::string text;
 };
 
-// One control statement of a dialog template, with the styles the statement implies.
+// One resource of a compiled resource image; `data` lies within the image.
+struct ResourceEntry {
+    ResourceId type;
+    ResourceId name;
+    WORD language = 0;
+    std::span<const unsigned char> data;
+};
+
+// The resource type of dialog templates.
+inline constexpr int kDialogResourceType = 5;
+
+// One control of a dialog template. Texts are the template's UTF-16 in UTF-8, the 8-bit
+// text that the modules' window-system calls see on this host.
 struct ControlTemplate {
-    std::string statement;  // "CONTROL", "EDITTEXT", "PUSHBUTTON", ...
-    std::string className;  // "Button", "Edit", "Static", "ComboBox", "ListBox", "msctls_updown32", ...
-    std::string text;
-    int id = 0;
+    // The window class: the window system's own classes spelled as it registers them
+    // ("Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox", "msctls_updown32"),
+    // whether the template gives an atom or a name in any case; other names as given.
+    std::string className;
+    std::string text;  // a number given for the text reads "#N"
+    int id = 0;        // DWORD in an extended template, WORD (0 to 65535) in a plain one
     DWORD style = 0;
     DWORD exStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    int line = 0;                      // in the script
 };
 
 struct DialogTemplate {
     int id = -1;       // the resource number; -1 for a resource known by name
-    std::string name;  // the resource name, upper case; empty for a numbered one
-    bool extended = false;  // DIALOGEX
+    std::string name;  // the resource name as compiled; empty for a numbered one
+    std::string source;     // the module file and the resource, to name in messages
+    bool extended = false;  // DLGTEMPLATEEX (a DIALOGEX statement)
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
     DWORD style = 0;
     DWORD exStyle = 0;
     std::string caption;
     std::string fontFace;
-    int fontSize = 0;  // points; 0 without a FONT statement
-    int fontWeight = 0;
+    int fontSize = 0;  // points; 0 without DS_SETFONT
+    int fontWeight = 0;  // extended templates only
     bool fontItalic = false;
     int fontCharset = 0;
     std::string className;
     std::vector<ControlTemplate> controls;
-    std::string file;
-    int line = 0;
 };
 
-struct ResourceScript {
-    std::vector<DialogTemplate> dialogs;
-    // A dialog by number (MAKEINTRESOURCE), by "#number" or by name (ignoring case); null if none.
-    const DialogTemplate* findDialog(LPCSTR name) const;
-};
+// Reads a compiled resource image (the .res format: the empty entry that marks the
+// 32-bit format, then one entry per resource, each header and data DWORD-aligned;
+// images may follow each other). Returns an error text that names the entry and its
+// byte offset, empty on success. Nothing outside `image` is read.
+std::string parseResourceImage(std::span<const unsigned char> image, std::vector<ResourceEntry>& out);
 
-// Parses a resource script: files[0] is the script, the others are the headers it
-// includes. Returns an error text that names file and line, empty on success.
-std::string parseResourceScript(const std::vector<ResourceFile>& files, ResourceScript& out);
+// Reads a dialog template, DLGTEMPLATE or DLGTEMPLATEEX with its items. Returns an
+// error text that names the byte offset, empty on success. Nothing outside `data` is read.
+std::string parseDialogTemplate(std::span<const unsigned char> data, DialogTemplate& out);
 
 // The file of a loaded library from its handle (the module's instance handle), or
 // empty if the handle is not that of a loaded library. The handle is never read through.
 std::string libraryFile(HINSTANCE instance);
 
-// The resource scripts that a module carries, each with its headers. Returns an error
-// text, empty on success; a module without resources has none and is no error.
-std::string moduleResourceScripts(HINSTANCE instance, std::vector<std::vector<ResourceFile>>& scripts);
+// The compiled resources that a module carries, as one image. Returns an error text,
+// empty on success; a module without resources has an empty image and is no error.
+std::string moduleResourceImage(HINSTANCE instance, std::vector<unsigned char>& image);
 
 // A dialog template of a loaded module, looked up as the window system looks up a
-// dialog resource. Sets `error` when there is none.
+// dialog resource: by number (MAKEINTRESOURCE or "#N") or by name, ignoring case.
+// Sets `error` when there is none.
 std::optional<DialogTemplate> findDialogTemplate(HINSTANCE instance, LPCSTR name, std::string& error);
 
 // ---- Windows ----
