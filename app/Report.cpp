@@ -99,7 +99,8 @@ std::string dumpJson() {
                            {"animations", animations}});
     }
     json scene = {{"simTime", host.simTime()}, {"vessels", vessels}};
-    return scene.dump(2) + "\n";
+    // Names are bytes as the scenario gave them; what is not UTF-8 shows as U+FFFD.
+    return scene.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 std::string summaryText() {

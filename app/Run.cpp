@@ -1,6 +1,7 @@
 #include "Run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include "Report.h"
 #include "Script.h"
 #include "hostsim/Editor.h"
+#include "hostsim/Files.h"
 #include "hostsim/Host.h"
 #include "hostsim/Scene.h"
 
@@ -16,43 +18,80 @@ namespace hostsim {
 
 namespace {
 
+// The most steps a run takes: a run longer than that is a mistake in --for or --dt,
+// and would otherwise go on for ever.
+constexpr double kMaxSteps = 1e9;
+
 // Scan codes of the letters, in alphabetical order.
 constexpr DWORD kLetterKeys[26] = {
     OAPI_KEY_A, OAPI_KEY_B, OAPI_KEY_C, OAPI_KEY_D, OAPI_KEY_E, OAPI_KEY_F, OAPI_KEY_G, OAPI_KEY_H, OAPI_KEY_I,
     OAPI_KEY_J, OAPI_KEY_K, OAPI_KEY_L, OAPI_KEY_M, OAPI_KEY_N, OAPI_KEY_O, OAPI_KEY_P, OAPI_KEY_Q, OAPI_KEY_R,
     OAPI_KEY_S, OAPI_KEY_T, OAPI_KEY_U, OAPI_KEY_V, OAPI_KEY_W, OAPI_KEY_X, OAPI_KEY_Y, OAPI_KEY_Z};
 
+// Seconds and counts in messages, in their shortest exact form.
+std::string formatTime(double v) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
 DWORD keyCode(const std::string& key) {
     if (key.size() == 1) return kLetterKeys[std::tolower(static_cast<unsigned char>(key[0])) - 'a'];
     return OAPI_KEY_SPACE;
 }
 
-// Warnings of the host go to standard error as they come.
-void showWarnings(std::ostream& err) {
-    for (const std::string& w : Host::instance().takeWarnings()) err << "hostsim: warning: " << w << "\n";
-}
-
-bool writeText(const std::string& target, const std::string& text, std::ostream& out, std::ostream& err) {
-    if (target == "-") {
-        out << text;
-        return true;
-    }
-    std::ofstream file(target);
-    file << text;
-    if (!file) {
-        err << "hostsim: cannot write " << target << "\n";
+// What a run reports: the first failure's status, messages and warnings on `err`.
+class Outcome {
+public:
+    explicit Outcome(std::ostream& err) : err_(err) {}
+    int status() const { return status_; }
+    bool failed() const { return status_ != kDone; }
+    // Returns false, so that callers can write `return outcome.fail(...)`.
+    bool fail(ExitStatus status, const std::string& message) {
+        err_ << "hostsim: " << message << "\n";
+        if (status_ == kDone) status_ = status;
         return false;
     }
-    return true;
+    // Warnings of the host go to standard error as they come.
+    void showWarnings() {
+        for (const std::string& w : Host::instance().takeWarnings()) err_ << "hostsim: warning: " << w << "\n";
+    }
+
+private:
+    std::ostream& err_;
+    int status_ = kDone;
+};
+
+// A file's whole text; an error text (and nothing read) for a folder or an unreadable file.
+std::string readFile(const std::filesystem::path& file, std::string& text) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) return file.string() + " is a folder";
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return "cannot read " + file.string();
+    std::stringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return "cannot read " + file.string();
+    text = content.str();
+    return {};
+}
+
+bool writeText(const std::string& target, const std::string& text, std::ostream& out, Outcome& outcome) {
+    if (target == "-") {
+        out << text << std::flush;
+        return out ? true : outcome.fail(kIoFailure, "cannot write to standard output");
+    }
+    std::string why = writeFileSafely(target, text);
+    return why.empty() ? true : outcome.fail(kIoFailure, why);
 }
 
 // Carries out one action; returns false (with a message) when it could not be done.
-bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
+bool perform(const ScriptAction& a, std::ostream& out, Outcome& outcome) {
     Host& host = Host::instance();
-    auto where = "script line " + std::to_string(a.line) + " (t=" + std::to_string(a.time) + "): ";
+    auto where = "script line " + std::to_string(a.line) + " (t=" + formatTime(a.time) + "): ";
+    auto failed = [&](const std::string& why) { return outcome.fail(kActionFailed, where + why); };
     auto needVessel = [&](const std::string& name) -> Vessel* {
         Vessel* v = host.vesselByName(name);
-        if (!v) err << "hostsim: " << where << "no vessel named " << name << "\n";
+        if (!v) failed("no vessel named " + name);
         return v;
     };
     if (a.verb == "focus") {
@@ -76,10 +115,7 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
         Vessel* v = needVessel(a.args[0]);
         if (!v) return false;
         const auto& box = host.pendingInputBox();
-        if (!box || box->opener != v->handle) {
-            err << "hostsim: " << where << v->name << " has no open input box\n";
-            return false;
-        }
+        if (!box || box->opener != v->handle) return failed(v->name + " has no open input box");
         bool accepted = host.answerInputBox(a.args[1]).value_or(false);
         host.writeLog("Script: input \"" + a.args[1] + "\" to " + v->name + (accepted ? " accepted" : " refused"));
         return true;
@@ -90,8 +126,7 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
         std::string what = a.args[1];
         for (const auto& w : words) what += " " + w;
         host.writeLog("Script: editor " + a.args[0] + " " + what + (why.empty() ? "" : " failed: " + why));
-        if (!why.empty()) err << "hostsim: " << where << why << "\n";
-        return why.empty();
+        return why.empty() ? true : failed(why);
     }
     if (a.verb == "render") {
         RenderRequest request;
@@ -103,99 +138,142 @@ bool perform(const ScriptAction& a, std::ostream& out, std::ostream& err) {
             (isView && (i == 2 || a.args.size() == 2) ? request.view : request.vessel) = a.args[i];
         }
         std::string why = renderPng(request);
-        if (!why.empty()) err << "hostsim: " << where << why << "\n";
-        return why.empty();
+        return why.empty() ? true : failed(why);
     }
-    if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, err);
-    if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, err);
-    err << "hostsim: " << where << "unknown action " << a.verb << "\n";
-    return false;
+    if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, outcome);
+    if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, outcome);
+    return failed("unknown action " + a.verb);
+}
+
+// The files a run writes, known before it starts.
+std::vector<std::pair<std::string, std::string>> outputsOf(const RunOptions& o, const Script& script) {
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (o.save && *o.save != "-") outputs.emplace_back("--save", *o.save);
+    if (o.dump && *o.dump != "-") outputs.emplace_back("--dump", *o.dump);
+    if (o.log) outputs.emplace_back("--log", o.log->string());
+    if (o.render) outputs.emplace_back("--render", o.render->file.string());
+    for (const ScriptAction& a : script.actions)
+        if ((a.verb == "save" || a.verb == "dump" || a.verb == "render") && a.args[0] != "-")
+            outputs.emplace_back("script line " + std::to_string(a.line), a.args[0]);
+    return outputs;
+}
+
+// Checks the options that need no file; an error text, empty when they are sound.
+std::string checkOptions(const RunOptions& o) {
+    if (!std::isfinite(o.dt) || !(o.dt > 0)) return "--dt must be a number of seconds above 0";
+    if (!std::isfinite(o.duration) || !(o.duration >= 0)) return "--for (or --at) must be a number of seconds, at least 0";
+    if (o.duration / o.dt > kMaxSteps)
+        return "--for " + formatTime(o.duration) + " with --dt " + formatTime(o.dt) + " would take more than " +
+               formatTime(kMaxSteps) + " steps";
+    if (o.render && o.renderEvery != 0 && (!std::isfinite(o.renderEvery) || !(o.renderEvery > 0)))
+        return "--every must be a number of seconds above 0";
+    return {};
 }
 
 }  // namespace
 
 int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err) {
+    Outcome outcome(err);
     Host& host = Host::instance();
     host.reset();
+    clearProtectedInputs();
     host.setRoot(options.root);
     host.setUnknownClass(options.unknownClass);
-    if (options.log) host.setLogFile(*options.log);
 
+    // ---- Everything that can be checked before the run ----
+    if (std::string why = checkOptions(options); !why.empty()) {
+        outcome.fail(kBadUsage, why);
+        return outcome.status();
+    }
+    std::string scenarioText, scriptText;
+    if (std::string why = readFile(options.scenario, scenarioText); !why.empty()) {
+        outcome.fail(kIoFailure, why);
+        return outcome.status();
+    }
     Script script;
     if (options.script) {
-        std::ifstream in(*options.script);
-        if (!in) {
-            err << "hostsim: cannot read script " << options.script->string() << "\n";
-            return 2;
+        if (std::string why = readFile(*options.script, scriptText); !why.empty()) {
+            outcome.fail(kIoFailure, why);
+            return outcome.status();
         }
-        std::stringstream text;
-        text << in.rdbuf();
         std::string error;
-        if (!parseScript(text.str(), script, error)) {
-            err << "hostsim: " << options.script->string() << ": " << error << "\n";
-            return 2;
+        if (!parseScript(scriptText, script, error)) {
+            outcome.fail(kBadInput, options.script->string() + ": " + error);
+            return outcome.status();
         }
+        for (const ScriptAction& a : script.actions)
+            if (a.time > options.duration) {
+                outcome.fail(kBadUsage, options.script->string() + ": script line " + std::to_string(a.line) + ": at " +
+                                            formatTime(a.time) + " is after the end of the run (--for " +
+                                            formatTime(options.duration) + ")");
+                return outcome.status();
+            }
     }
-    if (!(options.dt > 0) || !std::isfinite(options.dt) || !(options.duration >= 0)) {
-        err << "hostsim: --dt must be above 0 and --for at least 0\n";
-        return 2;
-    }
+    // Nothing the run writes may overwrite what it reads.
+    protectInput(options.scenario);
+    if (options.script) protectInput(*options.script);
+    for (const auto& [what, file] : outputsOf(options, script))
+        if (auto input = protectedInput(file); !input.empty()) {
+            outcome.fail(kBadUsage, what + ": " + file + " is an input of this run (" + input.string() + ")");
+            return outcome.status();
+        }
+    if (options.log)
+        if (std::string why = host.setLogFile(*options.log); !why.empty()) {
+            outcome.fail(kIoFailure, why);
+            return outcome.status();
+        }
 
-    std::string error = host.loadScenario(options.scenario);
-    showWarnings(err);
+    // ---- Load ----
+    std::string error = host.loadScenarioText(scenarioText);
+    outcome.showWarnings();
     if (!error.empty()) {
-        err << "hostsim: " << options.scenario.string() << ": " << error << "\n";
+        outcome.fail(kBadInput, options.scenario.string() + ": " + error);
+        host.flushLog();
         host.reset();
-        return 1;
+        return outcome.status();
     }
-
     // Every transform must name a group its mesh has; mismatches go to the log.
     for (const Vessel* v : host.vessels()) checkAnimatedGroups(*v);
 
-    // Actions due at a time run before the step that starts at or after it.
-    bool ok = true;
+    // ---- Run: actions due at a time run before the step that starts at or after it ----
     size_t next = 0;
     const double start = host.simTime();
     const double end = start + options.duration;
-    const double eps = options.dt * 1e-6;
-    auto runDue = [&](double now) {
-        for (; next < script.actions.size() && start + script.actions[next].time <= now + eps; ++next) {
-            ok = perform(script.actions[next], out, err) && ok;
-            showWarnings(err);
+    const long long steps = (long long)std::ceil(options.duration / options.dt - 1e-9);
+    auto runDue = [&](double now, bool last) {
+        for (; next < script.actions.size() && (last || start + script.actions[next].time <= now); ++next) {
+            perform(script.actions[next], out, outcome);
+            outcome.showWarnings();
         }
     };
     std::optional<RenderSequence> pictures;
     if (options.render && options.renderEvery > 0) pictures.emplace(*options.render, options.renderEvery, start);
     auto takePicture = [&] {
         if (!pictures) return;
-        std::string why = pictures->poll(host.simTime());
-        if (!why.empty()) {
-            err << "hostsim: render: " << why << "\n";
-            ok = false;
-        }
+        if (std::string why = pictures->poll(host.simTime()); !why.empty()) outcome.fail(kIoFailure, "render: " + why);
     };
-    for (long stepIndex = 0;; ++stepIndex) {
-        double now = start + double(stepIndex) * options.dt;
-        runDue(now);
+    for (long long step = 0;; ++step) {
+        const bool last = step >= steps;
+        runDue(last ? end : start + double(step) * options.dt, last);
         takePicture();
-        if (now + eps >= end) break;
-        host.step(std::min(options.dt, end - now));
+        if (last) break;
+        host.step(std::min(options.dt, end - (start + double(step) * options.dt)));
     }
-    for (; next < script.actions.size(); ++next)
-        err << "hostsim: script line " << script.actions[next].line << ": at " << script.actions[next].time
-            << " is after the end of the run\n";
 
-    if (options.save) ok = writeText(*options.save, host.saveScenarioText(), out, err) && ok;
-    if (options.dump) ok = writeText(*options.dump, dumpJson(), out, err) && ok;
-    if (options.render && !pictures) {
-        std::string why = renderPng(*options.render);
-        if (!why.empty()) err << "hostsim: render: " << why << "\n";
-        ok = why.empty() && ok;
+    // ---- End ----
+    if (options.save) writeText(*options.save, host.saveScenarioText(), out, outcome);
+    if (options.dump) writeText(*options.dump, dumpJson(), out, outcome);
+    if (options.render && !pictures)
+        if (std::string why = renderPng(*options.render); !why.empty()) outcome.fail(kIoFailure, "render: " + why);
+    if (options.summary && options.save != "-" && options.dump != "-") {
+        out << summaryText() << std::flush;
+        if (!out) outcome.fail(kIoFailure, "cannot write the summary to standard output");
     }
-    if (options.summary && options.save != "-" && options.dump != "-") out << summaryText();
-    showWarnings(err);
+    outcome.showWarnings();
+    if (std::string why = host.flushLog(); !why.empty()) outcome.fail(kIoFailure, why);
     host.reset();
-    return ok ? 0 : 1;
+    clearProtectedInputs();
+    return outcome.status();
 }
 
 }  // namespace hostsim

@@ -28,7 +28,17 @@ struct RunOptions {
     bool summary = true;
 };
 
-// Runs and returns the process's exit status; errors go to `err` as one line each.
+// The exit statuses of hostsim. A run that meets several failures ends with the
+// status of the first.
+enum ExitStatus : int {
+    kDone = 0,          // everything asked was done
+    kActionFailed = 1,  // an action of the script could not be carried out
+    kBadUsage = 2,      // the command line asks for something that cannot be done
+    kBadInput = 3,      // the scenario or the script has an error (the message names its line)
+    kIoFailure = 4,     // a file could not be read or written
+};
+
+// Runs and returns the process's exit status; errors go to `err`, warnings too.
 int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace hostsim

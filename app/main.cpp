@@ -93,7 +93,12 @@ int main(int argc, char** argv) {
                     "      --view iso --out station.png\n"
                     "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.");
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help and --version end well; anything else is a bad command line.
+        return app.exit(e) == 0 ? hostsim::kDone : hostsim::kBadUsage;
+    }
     if (!root.empty()) options.root = root;
     if (unknownClass == "plain") options.unknownClass = hostsim::UnknownClass::Plain;
     if (!save.empty()) options.save = save;
@@ -108,7 +113,7 @@ int main(int argc, char** argv) {
         char x = 0;
         if (std::sscanf(size.c_str(), "%d%c%d", &request.width, &x, &request.height) != 3 || x != 'x') {
             std::cerr << "hostsim: --size takes WIDTHxHEIGHT, such as 1024x768\n";
-            return 2;
+            return hostsim::kBadUsage;
         }
         options.render = request;
         options.renderEvery = every;

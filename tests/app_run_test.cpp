@@ -1,6 +1,8 @@
 // The hostsim program's run: scripts refused before the run with their line, and
 // exit statuses with one clear message for what cannot be run.
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -68,7 +70,7 @@ protected:
         return dir / name;
     }
     int run(hostsim::RunOptions options) {
-        options.root = HOSTSIM_TEST_ROOT;
+        if (options.root.empty()) options.root = HOSTSIM_TEST_ROOT;
         out.str(""), err.str("");
         return hostsim::runScenario(options, out, err);
     }
@@ -91,31 +93,97 @@ TEST_F(RunStatus, a_good_run_saves_prints_its_summary_and_exits_0) {
     EXPECT_NE(text.str().find("  RADANIM 0 1.00\n"), std::string::npos);
 }
 
-TEST_F(RunStatus, what_cannot_run_gives_a_non_zero_status_and_one_line) {
+// Each exit status of the README's table, with the message that names the cause. No
+// refused run changes its inputs.
+TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_untouched) {
+    const std::string good = "BEGIN_SHIPS\nX:Truss\nEND\nEND_SHIPS\n";
+    const std::filesystem::path scn = dir / "in.scn", script = dir / "in.script";
+    // A tree whose only module is cut short, as a failed copy leaves it.
+    const std::filesystem::path cutRoot = dir / "cut";
+    std::filesystem::create_directories(cutRoot / "Config" / "Vessels");
+    std::filesystem::create_directories(cutRoot / "Modules");
+    std::ofstream(cutRoot / "Config" / "Vessels" / "Cut.cfg") << "Module = Cut\n";
+    {
+        std::ifstream whole(std::filesystem::path(HOSTSIM_TEST_ROOT) / "Modules" / "Haulbed.so", std::ios::binary);
+        std::string head(5000, '\0');
+        whole.read(head.data(), std::streamsize(head.size()));
+        std::ofstream(cutRoot / "Modules" / "Cut.so", std::ios::binary) << head;
+    }
+    struct Case {
+        const char* what;
+        std::string scenario;
+        std::string scriptText;  // empty: no script
+        std::function<void(hostsim::RunOptions&)> options;
+        int status;
+        std::string message;
+    };
+    auto none = [](hostsim::RunOptions&) {};
+    const Case cases[] = {
+        {"an action that cannot be done", good, "at 0 input X RELEASE 0\n", none, hostsim::kActionFailed,
+         "X has no open input box"},
+        {"a step of 0", good, "", [](auto& o) { o.dt = 0; }, hostsim::kBadUsage, "--dt must be"},
+        {"a run for ever", good, "", [](auto& o) { o.duration = INFINITY; }, hostsim::kBadUsage, "--for (or --at) must be"},
+        {"too many steps", good, "", [](auto& o) { o.duration = 1e300; }, hostsim::kBadUsage, "would take more than"},
+        {"tiny steps", good, "", [](auto& o) { o.duration = 1, o.dt = 1e-300; }, hostsim::kBadUsage, "would take more than"},
+        {"an action after the end", good, "at 5 focus X\n", [](auto& o) { o.duration = 4; }, hostsim::kBadUsage,
+         "script line 1: at 5 is after the end of the run (--for 4)"},
+        {"a log over the scenario", good, "", [&](auto& o) { o.log = scn; }, hostsim::kBadUsage, "is an input of this run"},
+        {"a save over the script", good, "at 0 save " + script.string() + "\n", none, hostsim::kBadUsage,
+         "script line 1: " + script.string() + " is an input of this run"},
+        {"a malformed host line", "BEGIN_SHIPS\nX:Truss\n  RPOS 1 2\nEND\nEND_SHIPS\n", "", none, hostsim::kBadInput,
+         "line 3: malformed line of X: \"RPOS 1 2\""},
+        {"an unknown class", "BEGIN_SHIPS\nX:Unicorn\nEND\nEND_SHIPS\n", "", none, hostsim::kBadInput,
+         "\n  Unicorn (line 2): no configuration file; looked for "},
+        {"a module cut short", "BEGIN_SHIPS\nX:Cut\nEND\nEND_SHIPS\n", "", [&](auto& o) { o.root = cutRoot; },
+         hostsim::kBadInput, "its module Cut cannot be loaded: " + (cutRoot / "Modules" / "Cut.so").string() + " is damaged"},
+        {"a vessel without END", "BEGIN_SHIPS\nA:Truss\n  TYPE 2\nB:Truss\n  TYPE 63\nEND\nEND_SHIPS\n", "", none,
+         hostsim::kBadInput, "line 2: vessel A has no END before the vessel \"B:Truss\" of line 4"},
+        {"a NUL byte", std::string("BEGIN_SHIPS\nA:Truss\n\0\0\0\nEND\nEND_SHIPS\n", 38), "", none, hostsim::kBadInput,
+         "line 3: holds a NUL byte"},
+        {"a bad script line", good, "at 0 focus X\nat 1 key X\n", none, hostsim::kBadInput,
+         "script line 2: usage: at T key VESSEL KEY [ctrl] [shift]"},
+        {"no scenario", "", "", [&](auto& o) { o.scenario = dir / "missing.scn"; }, hostsim::kIoFailure, "cannot read"},
+        {"a folder for a scenario", "", "", [&](auto& o) { o.scenario = dir; }, hostsim::kIoFailure, "is a folder"},
+        {"a folder for a script", good, "", [&](auto& o) { o.script = dir; }, hostsim::kIoFailure, "is a folder"},
+        {"a full disk", good, "", [](auto& o) { o.save = "/dev/full"; }, hostsim::kIoFailure, "cannot write /dev/full"},
+        {"a full disk in the script", good, "at 0 save /dev/full\n", none, hostsim::kIoFailure, "cannot write /dev/full"},
+        {"an unwritable log", good, "", [&](auto& o) { o.log = dir / "no" / "such" / "x.log"; }, hostsim::kIoFailure,
+         "cannot write the log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(scn, std::ios::binary) << c.scenario;
+        std::ofstream(script) << c.scriptText;
+        hostsim::RunOptions o;
+        o.scenario = scn;
+        if (!c.scriptText.empty()) o.script = script;
+        o.duration = 1;
+        c.options(o);
+        EXPECT_EQ(run(o), c.status);
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        std::ifstream scnAfter(scn, std::ios::binary), scriptAfter(script);
+        std::stringstream a, b;
+        a << scnAfter.rdbuf();
+        b << scriptAfter.rdbuf();
+        EXPECT_EQ(a.str(), c.scenario);
+        EXPECT_EQ(b.str(), c.scriptText);
+    }
+}
+
+// A module that cannot be loaded is what --unknown-class plain lets a run go on
+// without: its vessels are plain, and standard error says so.
+TEST_F(RunStatus, plain_vessels_stand_in_for_what_cannot_be_loaded_with_a_warning) {
     hostsim::RunOptions o;
-    o.scenario = dir / "missing.scn";
-    EXPECT_EQ(run(o), 1);
-    EXPECT_EQ(err.str(), "hostsim: " + o.scenario.string() + ": cannot read scenario " + o.scenario.string() + "\n");
-
-    o.scenario = write("unknown.scn", "BEGIN_SHIPS\nX:Unicorn\nEND\nEND_SHIPS\n");
-    EXPECT_EQ(run(o), 1);
-    EXPECT_EQ(err.str().rfind("hostsim: " + o.scenario.string() + ": 1 vessel class has no configuration file", 0), 0u)
+    o.scenario = write("plain.scn", "BEGIN_SHIPS\nX:Unicorn\n  HORN 1\nEND\nEND_SHIPS\n");
+    o.unknownClass = hostsim::UnknownClass::Plain;
+    o.save = (dir / "out.scn").string();
+    EXPECT_EQ(run(o), hostsim::kDone);
+    EXPECT_NE(err.str().find("hostsim: warning: vessel class Unicorn (line 2) loads as plain vessels"), std::string::npos)
         << err.str();
-    EXPECT_NE(err.str().find("\n  Unicorn (line 2): looked for "), std::string::npos) << err.str();
-
-    o.scenario = write("bad.scn", "BEGIN_SHIPS\nX:Truss\n  RPOS 1 2\nEND\nEND_SHIPS\n");
-    EXPECT_EQ(run(o), 1);
-    EXPECT_EQ(err.str(), "hostsim: " + o.scenario.string() + ": line 3: malformed line of X: \"RPOS 1 2\"\n");
-
-    o.scenario = write("fine.scn", "BEGIN_SHIPS\nX:Truss\nEND\nEND_SHIPS\n");
-    o.script = write("bad.script", "at 0 focus X\nat 1 key X\n");
-    EXPECT_EQ(run(o), 2);
-    EXPECT_EQ(err.str(), "hostsim: " + o.script->string() + ": script line 2: usage: at T key VESSEL KEY [ctrl] [shift]\n");
-
-    // An action that cannot be carried out is reported, and the run fails.
-    o.script = write("late.script", "at 0 input X RELEASE 0\n");
-    EXPECT_EQ(run(o), 1);
-    EXPECT_NE(err.str().find("X has no open input box"), std::string::npos) << err.str();
+    std::ifstream saved(dir / "out.scn");
+    std::stringstream text;
+    text << saved.rdbuf();
+    EXPECT_EQ(text.str(), "BEGIN_SHIPS\nX:Unicorn\n  HORN 1\nEND\nEND_SHIPS\n");
 }
 
 }  // namespace
@@ -152,6 +220,18 @@ TEST_F(RunStatus, pictures_come_from_the_script_the_end_of_the_run_and_a_sequenc
     for (const char* name : {"seq-0000.png", "seq-0001.png", "seq-0002.png"})
         EXPECT_EQ(pngSize(dir / name), std::make_pair(64, 48)) << name;
     EXPECT_FALSE(std::filesystem::exists(dir / "seq-0003.png"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RunStatus, a_dump_shows_names_that_are_not_utf8_with_the_replacement_character) {
+    hostsim::RunOptions o;
+    o.scenario = write("cafe.scn", "BEGIN_SHIPS\nCaf\xe9:Truss\nEND\nEND_SHIPS\n");
+    o.dump = "-";
+    EXPECT_EQ(run(o), hostsim::kDone) << err.str();
+    EXPECT_NE(out.str().find("\"name\": \"Caf\xef\xbf\xbd\""), std::string::npos) << out.str();
 }
 
 }  // namespace

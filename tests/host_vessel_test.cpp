@@ -285,3 +285,36 @@ TEST_F(HostVessel, destroying_a_parent_frees_its_children) {
 }
 
 }  // namespace
+
+namespace {
+
+// Motions that would leave the range of numbers are not made: nothing that is not a
+// number reaches a save, and the save loads again.
+TEST_F(HostVessel, a_motion_beyond_the_range_of_numbers_holds_the_last_pose) {
+    OBJHANDLE fast = make("Fast", "Crate", {"RPOS 1e308 0 0", "RVEL 1e308 0 0"});
+    OBJHANDLE spin = make("Spin", "Crate", {"VROT 1e308 -1e308 1e308"});
+    for (int i = 0; i < 3; ++i) host().step(10);
+    EXPECT_EQ(v(fast).pos.x, 1e308);
+    EXPECT_EQ(host().takeWarnings(),
+              std::vector<std::string>{"Fast holds its last pose: its motion would leave the range of numbers"});
+    std::string saved = host().saveScenarioText();
+    EXPECT_EQ(saved.find("nan"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("inf"), std::string::npos) << saved;
+    for (double x : v(spin).rot.data) EXPECT_TRUE(std::isfinite(x));
+    host().reset();
+    host().setRoot(HOSTSIM_TEST_ROOT);
+    EXPECT_EQ(host().loadScenarioText(saved), "");
+    EXPECT_EQ(host().saveScenarioText(), saved);
+}
+
+// Time is a count of steps, and the date follows from it: no sum drifts.
+TEST_F(HostVessel, time_and_date_count_steps_instead_of_summing_them) {
+    host().setMjd(60000);
+    for (int i = 0; i < 1000000; ++i) host().step(0.01);
+    EXPECT_EQ(host().simTime(), 10000.0);
+    EXPECT_DOUBLE_EQ(host().mjd(), 60000 + 10000.0 / 86400);
+    host().step(0.5);  // another length starts its own count
+    EXPECT_EQ(host().simTime(), 10000.5);
+}
+
+}  // namespace

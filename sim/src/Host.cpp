@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <utility>
@@ -37,6 +38,11 @@ MATRIX3 frameOf(const VECTOR3& d, const VECTOR3& r) {
     if (dotp(e2, e2) == 0) e2 = normalised(crossp(e1, std::fabs(e1.x) < 0.9 ? _V(1, 0, 0) : _V(0, 1, 0)));
     VECTOR3 e3 = crossp(e1, e2);
     return _M(e1.x, e2.x, e3.x, e1.y, e2.y, e3.y, e1.z, e2.z, e3.z);
+}
+
+bool finite(const VECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool finite(const MATRIX3& m) {
+    return std::all_of(std::begin(m.data), std::end(m.data), [](double x) { return std::isfinite(x); });
 }
 
 MATRIX3 product(const MATRIX3& a, const MATRIX3& b) {
@@ -80,8 +86,14 @@ void placeChild(Vessel& child) {
     VECTOR3 pos = parent.pos + mul(parent.rot, at.pos);
     VECTOR3 dir = mul(parent.rot, at.dir);
     VECTOR3 rot = mul(parent.rot, at.rot);
-    child.rot = product(frameOf(-dir, rot), transposed(frameOf(own->dir, own->rot)));
-    child.pos = pos - mul(child.rot, own->pos);
+    const MATRIX3 childRot = product(frameOf(-dir, rot), transposed(frameOf(own->dir, own->rot)));
+    const VECTOR3 childPos = pos - mul(childRot, own->pos);
+    if (!finite(childPos) || !finite(childRot)) {
+        Host::instance().holdPose(child);
+        return;
+    }
+    child.rot = childRot;
+    child.pos = childPos;
     child.vel = parent.vel;
     child.arotStale = true;
     child.moved = child.accelerated = child.turned = true;
@@ -129,7 +141,7 @@ void Host::reset() {
     warnings_.clear();
     classes_.clear();
     unknownClass_ = UnknownClass::Error;
-    simTime_ = 0;
+    setSimTime(0);
     startMjd_ = kDefaultMjd;
     bodies_.clear();
     focus_ = nullptr;
@@ -436,22 +448,51 @@ void Host::step(double dt) {
     const double date = mjd();
     for (size_t i = 0; i < order_.size(); ++i) order_[i]->iface->clbkPreStep(simTime_, dt, date);
     moveVessels(dt);
-    simTime_ += dt;
+    // Time is counted in steps of one length, so that it does not drift by sums.
+    if (dt != stepLength_) {
+        timeOrigin_ = simTime_;
+        stepLength_ = dt;
+        stepsAtLength_ = 0;
+    }
+    simTime_ = timeOrigin_ + double(++stepsAtLength_) * stepLength_;
+}
+
+void Host::setSimTime(double t) {
+    simTime_ = timeOrigin_ = t;
+    stepsAtLength_ = 0;
+}
+
+// A motion that would leave the range of numbers is not made: the vessel holds its
+// last pose, so that nothing that is not a number is ever written.
+void Host::holdPose(Vessel& v) {
+    if (v.poseHeld) return;
+    v.poseHeld = true;
+    warn(v.name + " holds its last pose: its motion would leave the range of numbers");
 }
 
 void Host::moveVessels(double dt) {
     for (Vessel* v : order_) {
         if (v->attachedTo() || v->landed) continue;
         if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
-            v->pos = v->pos + v->vel * dt;
-            v->moved = true;
+            const VECTOR3 pos = v->pos + v->vel * dt;
+            if (finite(pos)) {
+                v->pos = pos;
+                v->moved = true;
+            } else {
+                holdPose(*v);
+            }
         }
-        VECTOR3 w = v->angVel * kRadPerDeg;
-        double rate = std::sqrt(dotp(w, w));
+        const VECTOR3 w = v->angVel * kRadPerDeg;
+        const double rate = std::hypot(w.x, w.y, w.z);
         if (rate > 0) {
-            v->rot = product(v->rot, axisRotation(w / rate, rate * dt));
-            v->arotStale = true;
-            v->turned = true;
+            const MATRIX3 rot = product(v->rot, axisRotation(w / rate, rate * dt));
+            if (finite(rot)) {
+                v->rot = rot;
+                v->arotStale = true;
+                v->turned = true;
+            } else {
+                holdPose(*v);
+            }
         }
         placeChildren(*v);
     }

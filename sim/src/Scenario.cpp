@@ -315,7 +315,49 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 
 }  // namespace
 
+// "Name:Class" of a class that has a configuration: a vessel's first line, which no
+// vessel's own lines look like.
+bool Host::looksLikeVesselHead(std::string_view line) {
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos || colon == 0 || line.find_first_of(" \t") != std::string_view::npos) return false;
+    return readClass(std::string(line.substr(colon + 1))) != nullptr;
+}
+
+// Every class without a configuration file and every module that cannot be loaded,
+// in one message; with unknown classes loaded as plain vessels, warnings instead.
+std::string Host::checkClasses(const std::vector<VesselBlock>& blocks, const std::vector<int>& headLines) {
+    std::string problems;
+    int count = 0;
+    std::set<std::string> seen;
+    for (size_t a = 0; a < blocks.size(); ++a) {
+        const std::string& name = blocks[a].className;
+        if (!seen.insert(lowered(name)).second) continue;
+        std::string why;
+        if (const VesselClass* cls = readClass(name)) {
+            if (cls->moduleName.empty() || loadModule(cls->moduleName, &why)) continue;
+            why = "its module " + cls->moduleName + " cannot be loaded: " + why;
+        } else {
+            why = "no configuration file; looked for " + classSearchPaths(name);
+        }
+        std::string uses;
+        for (size_t b = a; b < blocks.size(); ++b)
+            if (iequals(blocks[b].className, name)) uses += (uses.empty() ? "" : ", ") + std::to_string(headLines[b]);
+        const std::string where = name + " (line" + (uses.find(',') == std::string::npos ? " " : "s ") + uses + ")";
+        if (unknownClass_ == UnknownClass::Plain) {
+            warn("vessel class " + where + " loads as plain vessels: " + why);
+        } else {
+            ++count;
+            problems += "\n  " + where + ": " + why;
+        }
+    }
+    if (!count) return {};
+    return std::to_string(count) + (count == 1 ? " vessel class cannot" : " vessel classes cannot") +
+           " be loaded (--unknown-class plain loads their vessels as plain vessels):" + problems;
+}
+
 std::string Host::loadScenario(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) return file.string() + " is a folder, not a scenario";
     std::ifstream in(file, std::ios::binary);
     if (!in) return "cannot read scenario " + file.string();
     std::stringstream text;
@@ -334,6 +376,9 @@ std::string Host::loadScenarioText(const std::string& fileText) {
     if (firstEnd != std::string_view::npos && firstEnd > 0 && text[firstEnd - 1] == '\r') scenario_.lineEnd = "\r\n";
     const std::vector<std::string_view> lines = splitLines(text);
     auto where = [](size_t i) { return atLine(int(i + 1)); };
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find('\0') != std::string_view::npos)
+            return where(i) + "holds a NUL byte: a scenario is a text file";
 
     std::vector<VesselBlock> blocks;
     std::vector<int> headLines;
@@ -397,6 +442,9 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                 for (++i; i < lines.size() && !iequals(clean(lines[i]), "END"); ++i) {
                     if (endsSection(lines[i], tag, false))
                         return where(head) + "vessel " + block.name + " has no END before " + std::string(clean(lines[i]));
+                    if (looksLikeVesselHead(clean(lines[i])))
+                        return where(head) + "vessel " + block.name + " has no END before the vessel \"" +
+                               std::string(clean(lines[i])) + "\" of line " + std::to_string(i + 1);
                     block.lines.emplace_back(lines[i]);
                     block.lineNumbers.push_back(int(i + 1));
                 }
@@ -421,26 +469,7 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                        std::to_string(headLines[b]) + ")";
     }
 
-    // Every class without a configuration file, in one message.
-    if (unknownClass_ == UnknownClass::Error) {
-        std::string missing;
-        int count = 0;
-        std::set<std::string> listed;
-        for (size_t a = 0; a < blocks.size(); ++a) {
-            const std::string& cls = blocks[a].className;
-            if (readClass(cls) || !listed.insert(lowered(cls)).second) continue;
-            ++count;
-            std::string uses;
-            for (size_t b = a; b < blocks.size(); ++b)
-                if (iequals(blocks[b].className, cls))
-                    uses += (uses.empty() ? "" : ", ") + std::to_string(headLines[b]);
-            missing += "\n  " + cls + " (line" + (uses.find(',') == std::string::npos ? " " : "s ") + uses +
-                       "): looked for " + classSearchPaths(cls);
-        }
-        if (count)
-            return std::to_string(count) + (count == 1 ? " vessel class has" : " vessel classes have") +
-                   " no configuration file (--unknown-class plain loads such vessels as plain vessels):" + missing;
-    }
+    if (std::string error = checkClasses(blocks, headLines); !error.empty()) return error;
 
     auto& malformed = Registry::get().malformedLines;
     for (size_t a = 0; a < blocks.size(); ++a) {

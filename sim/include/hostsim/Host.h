@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostsim/Journal.h"
@@ -123,7 +124,7 @@ public:
 
     // Clock and motion. The date runs from the scenario's date with simulation time.
     double simTime() const { return simTime_; }
-    void setSimTime(double t) { simTime_ = t; }
+    void setSimTime(double t);
     double mjd() const;
     void setMjd(double mjd);
     // One step: clbkPreStep for every vessel, then free vessels move and children follow.
@@ -132,6 +133,8 @@ public:
     // Poses. A vessel's global position is its body's position plus its own.
     VECTOR3 globalPosition(const Vessel& v);
     void setPose(OBJHANDLE vessel, const VECTOR3& pos, const MATRIX3& rot);
+    // Keeps a vessel where it is when its motion would leave the range of numbers.
+    void holdPose(Vessel& v);
     void setAttitude(OBJHANDLE vessel, const VECTOR3& arotDegrees);
     static MATRIX3 rotationFromAngles(const VECTOR3& arotDegrees);
     static VECTOR3 anglesFromRotation(const MATRIX3& rot);
@@ -185,6 +188,8 @@ private:
     void moveVessels(double dt);
     void resolvePendingLinks();
     std::string linkProblem(const struct PendingLink& link);
+    std::string checkClasses(const std::vector<VesselBlock>& blocks, const std::vector<int>& headLines);
+    bool looksLikeVesselHead(std::string_view line);
     int deliverKey(DWORD key, bool down, const std::vector<DWORD>& held);
 
     std::filesystem::path root_;
@@ -198,6 +203,9 @@ private:
     UnknownClass unknownClass_ = UnknownClass::Error;
     std::vector<Vessel*> order_;
     double simTime_ = 0;
+    double timeOrigin_ = 0;    // simulation time = origin + steps x length
+    double stepLength_ = 0;
+    long long stepsAtLength_ = 0;
     double startMjd_ = kDefaultMjd;  // the date at simulation time 0
     BodyTable bodies_;
     OBJHANDLE focus_ = nullptr;

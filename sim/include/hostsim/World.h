@@ -83,6 +83,7 @@ struct Vessel {
     // What the host changed since the vessel was read: its position, its velocity, its
     // attitude. A save writes RPOS, RVEL or AROT when the block had it or it changed.
     bool moved = false, accelerated = false, turned = false;
+    bool poseHeld = false;  // a motion would have left the range of numbers
 
     // The host's lines and the unknown lines of the vessel's block, in the order they
     // were read, so that a save writes back exactly those, in that order.
