@@ -102,9 +102,10 @@ void ExpectTurnComponents(const hostsim::Vessel& v, unsigned segments) {
     for (UINT i = 0; i < v.meshes.size(); ++i)
         if (v.meshes[i].used && v.meshes[i].name == kSegment) segmentSlots.push_back(i);
     ASSERT_EQ(segmentSlots.size(), segments);
+    const auto components = listOf(anim.components);
     for (unsigned i = 0; i < segments; ++i) {
         SCOPED_TRACE("component " + std::to_string(i));
-        const hostsim::AnimationComponent& c = *anim.components[i];
+        const hostsim::AnimationComponent& c = *components[i];
         EXPECT_EQ(c.state0, 0.0);
         EXPECT_EQ(c.state1, 1.0);
         EXPECT_EQ(c.parent, nullptr);

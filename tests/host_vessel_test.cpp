@@ -101,7 +101,7 @@ TEST_F(HostVessel, deleting_a_mesh_deletes_the_animation_components_on_it_unless
     EXPECT_TRUE(c->DelMesh(0));
     // The component on mesh 0 goes, and its child with it.
     ASSERT_EQ(v(c->GetHandle()).animations[anim].components.size(), 1u);
-    EXPECT_EQ(v(c->GetHandle()).animations[anim].components[0]->transform, &onMesh1);
+    EXPECT_EQ(v(c->GetHandle()).animations[anim].components.front()->transform, &onMesh1);
 }
 
 TEST_F(HostVessel, animations_keep_components_as_a_tree_and_never_reuse_indices) {
@@ -121,8 +121,8 @@ TEST_F(HostVessel, animations_keep_components_as_a_tree_and_never_reuse_indices)
     EXPECT_EQ(c->AddAnimationComponent(a1, 0, 1, &tip, reinterpret_cast<ANIMATIONCOMPONENT_HANDLE>(0x1234)), nullptr);
     const hostsim::Animation& anim1 = v(c->GetHandle()).animations[a1];
     ASSERT_EQ(anim1.components.size(), 1u);
-    EXPECT_EQ(anim1.components[0]->parent->transform, &base);
-    EXPECT_DOUBLE_EQ(anim1.components[0]->state0, 0.5);
+    EXPECT_EQ(anim1.components.front()->parent->transform, &base);
+    EXPECT_DOUBLE_EQ(anim1.components.front()->state0, 0.5);
     EXPECT_DOUBLE_EQ(v(c->GetHandle()).animations[a0].state, 0.25);
 
     EXPECT_TRUE(c->SetAnimation(a1, 0.75));

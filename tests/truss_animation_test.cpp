@@ -109,7 +109,7 @@ protected:
 TEST_F(TrussAnimation, RadiatorPanelsMatchTheirTableInCreationOrderWithTheirParents) {
     OBJHANDLE h = make("R", "Truss", {"TYPE 61"});
     ASSERT_EQ(v(h).animations.size(), 1u);
-    const auto& components = v(h).animations[0].components;
+    const auto components = listOf(v(h).animations[0].components);
     ASSERT_EQ(components.size(), 128u);
 
     for (int k = 0; k < 16; ++k) {
@@ -134,7 +134,7 @@ TEST_F(TrussAnimation, RadiatorPanelsMatchTheirTableInCreationOrderWithTheirPare
 
 TEST_F(TrussAnimation, RadiatorGroupTablesRunFromTheSpelledOutEnds) {
     OBJHANDLE h = make("R", "Truss", {"TYPE 61"});
-    const auto& c = v(h).animations[0].components;
+    const auto c = listOf(v(h).animations[0].components);
     EXPECT_EQ(c[RadiatorIndex(0, 0)]->transform->grp[0], 125u);
     EXPECT_EQ(c[RadiatorIndex(0, 1)]->transform->grp[0], 124u);
     EXPECT_EQ(c[RadiatorIndex(0, 2)]->transform->grp[0], 121u);
@@ -151,7 +151,7 @@ TEST_F(TrussAnimation, RadiatorGroupTablesRunFromTheSpelledOutEnds) {
 
 TEST_F(TrussAnimation, RadiatorSpotPanelsHaveTheirLiteralValues) {
     OBJHANDLE h = make("R", "Truss", {"TYPE 61"});
-    const auto& c = v(h).animations[0].components;
+    const auto c = listOf(v(h).animations[0].components);
     // First panel: hinged on the truss, turning by -60 degrees.
     const MGROUP_ROTATE& first = Rotation(*c[0]);
     EXPECT_TRUE(Near(first.ref, 1.455, 0.84, -0.2325));
@@ -177,7 +177,7 @@ TEST_F(TrussAnimation, SolarGimbalTurnsTheBaseAboutXAndTheBoxOnTheBaseAboutZ) {
     ASSERT_EQ(anims[kBase].components.size(), 1u);
     ASSERT_EQ(anims[kBox].components.size(), 1u);
 
-    const hostsim::AnimationComponent& base = *anims[kBase].components[0];
+    const hostsim::AnimationComponent& base = *anims[kBase].components.front();
     const MGROUP_ROTATE& b = Rotation(base);
     EXPECT_EQ(b.mesh, 0u);
     ASSERT_EQ(b.ngrp, 9u);
@@ -189,7 +189,7 @@ TEST_F(TrussAnimation, SolarGimbalTurnsTheBaseAboutXAndTheBoxOnTheBaseAboutZ) {
     EXPECT_EQ(base.state0, 0.0);
     EXPECT_EQ(base.state1, 1.0);
 
-    const hostsim::AnimationComponent& box = *anims[kBox].components[0];
+    const hostsim::AnimationComponent& box = *anims[kBox].components.front();
     const MGROUP_ROTATE& x = Rotation(box);
     ASSERT_EQ(x.ngrp, 2u);
     EXPECT_EQ(x.grp[0], 730u);
@@ -203,8 +203,8 @@ TEST_F(TrussAnimation, SolarGimbalTurnsTheBaseAboutXAndTheBoxOnTheBaseAboutZ) {
 TEST_F(TrussAnimation, BlanketPanelsFoldAlternatelyFromTheBoxWithTheLastPanelAsException) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63"});
     const auto& anims = v(h).animations;
-    const hostsim::AnimationComponent* box = anims[kBox].components.at(0);
-    const auto& c = anims[kDeploy].components;
+    const hostsim::AnimationComponent* box = anims[kBox].components.front();
+    const auto c = listOf(anims[kDeploy].components);
     ASSERT_EQ(c.size(), 488u);
     const UINT firstGroup[4] = {608, 486, 242, 364};
 
@@ -240,7 +240,7 @@ TEST_F(TrussAnimation, BlanketPanelsFoldAlternatelyFromTheBoxWithTheLastPanelAsE
 
 TEST_F(TrussAnimation, LastBlanketPanelTurnsLikePanel120NotByTheAlternation) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63"});
-    const auto& c = v(h).animations[kDeploy].components;
+    const auto c = listOf(v(h).animations[kDeploy].components);
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(Rotation(*c[size_t(4 * 121 + row)]).angle, Rotation(*c[size_t(4 * 120 + row)]).angle);
         EXPECT_NE(Rotation(*c[size_t(4 * 121 + row)]).angle, Rotation(*c[size_t(4 * 119 + row)]).angle);
@@ -250,8 +250,8 @@ TEST_F(TrussAnimation, LastBlanketPanelTurnsLikePanel120NotByTheAlternation) {
 TEST_F(TrussAnimation, TipsAndMastSegmentsExtendFromTheBoxOverTheirOwnStateRanges) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63"});
     const auto& anims = v(h).animations;
-    const hostsim::AnimationComponent* box = anims[kBox].components.at(0);
-    const auto& c = anims[kExtend].components;
+    const hostsim::AnimationComponent* box = anims[kBox].components.front();
+    const auto c = listOf(anims[kExtend].components);
     ASSERT_EQ(c.size(), 244u);
 
     const MGROUP_TRANSLATE& tip0 = Translation(*c[0]);
@@ -284,7 +284,7 @@ TEST_F(TrussAnimation, TipsAndMastSegmentsExtendFromTheBoxOverTheirOwnStateRange
 
 TEST_F(TrussAnimation, HalfExtensionMovesOuterSegmentsFullySegment60HalfwayAndInnerOnesNot) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63"});
-    const auto& c = v(h).animations[kExtend].components;
+    const auto c = listOf(v(h).animations[kExtend].components);
     auto fraction = [](const hostsim::AnimationComponent& comp, double state) {
         return std::clamp((state - comp.state0) / (comp.state1 - comp.state0), 0.0, 1.0);
     };

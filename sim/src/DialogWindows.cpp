@@ -107,8 +107,8 @@ void collectTree(HWND h, std::vector<HWND>& out) {
 Window* find(HWND wnd) { return table().get(wnd); }
 
 HWND add(std::unique_ptr<Window> window) {
-    Window* raw = window.get();
-    raw->handle = static_cast<HWND>(table().add(std::move(window)));
+    auto [raw, handle] = table().emplace(std::move(*window));
+    raw->handle = static_cast<HWND>(handle);
     if (Window* parent = find(raw->parent)) parent->children.push_back(raw->handle);
     return raw->handle;
 }

@@ -3,29 +3,36 @@
 // arbitrary pointer is refused without anything being read through it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace hostsim {
 
 enum class HandleKind : std::uintptr_t { Vessel = 1, Dock = 2, Attachment = 3, Component = 4, File = 5, Window = 6 };
 
+// The objects live in chunks of slots, so that they stay where they are made and
+// objects made one after another lie side by side in memory: the step walks them.
 template <class T, HandleKind Kind>
 class HandleTable {
 public:
-    // Takes ownership of the object and returns its handle.
-    void* add(std::unique_ptr<T> object) {
+    // Makes an object in a free slot; returns it and its handle.
+    template <class... Args>
+    std::pair<T*, void*> emplace(Args&&... args) {
         std::uint32_t index;
         if (!free_.empty()) {
             index = free_.back();
             free_.pop_back();
         } else {
-            index = std::uint32_t(slots_.size());
-            slots_.push_back(Slot{});
+            index = count_++;
+            if (index / kChunkSize == chunks_.size()) chunks_.push_back(std::make_unique<Chunk>());
         }
-        slots_[index].object = std::move(object);
-        return encode(index, slots_[index].generation);
+        Slot& slot = at(index);
+        slot.object.emplace(std::forward<Args>(args)...);
+        return {&*slot.object, encode(index, slot.generation)};
     }
 
     // The live object behind a handle, or null.
@@ -34,16 +41,16 @@ public:
         if ((v & kKindMask) != std::uintptr_t(Kind)) return nullptr;
         std::uintptr_t index = (v >> kIndexShift) & kIndexMask;
         auto generation = std::uint32_t(v >> kGenerationShift);
-        if (index >= slots_.size()) return nullptr;
-        const Slot& slot = slots_[index];
-        return slot.generation == generation ? slot.object.get() : nullptr;
+        if (index >= count_) return nullptr;
+        Slot& slot = at(std::uint32_t(index));
+        return slot.generation == generation && slot.object ? &*slot.object : nullptr;
     }
 
     // Ends the object's life; its handle becomes stale.
     void remove(const void* handle) {
         if (!get(handle)) return;
         auto index = std::uint32_t((reinterpret_cast<std::uintptr_t>(handle) >> kIndexShift) & kIndexMask);
-        Slot& slot = slots_[index];
+        Slot& slot = at(index);
         slot.object.reset();
         ++slot.generation;
         free_.push_back(index);
@@ -51,10 +58,11 @@ public:
 
     // Ends every object's life. Generations survive, so no old handle comes back.
     void clear() {
-        for (std::uint32_t i = 0; i < slots_.size(); ++i) {
-            if (slots_[i].object) {
-                slots_[i].object.reset();
-                ++slots_[i].generation;
+        for (std::uint32_t i = 0; i < count_; ++i) {
+            Slot& slot = at(i);
+            if (slot.object) {
+                slot.object.reset();
+                ++slot.generation;
                 free_.push_back(i);
             }
         }
@@ -65,18 +73,23 @@ private:
     static constexpr unsigned kIndexShift = 4;
     static constexpr std::uintptr_t kIndexMask = 0x0FFFFFFF;
     static constexpr unsigned kGenerationShift = 32;
+    static constexpr std::uint32_t kChunkSize = 256;
 
     struct Slot {
-        std::unique_ptr<T> object;
+        std::optional<T> object;
         std::uint32_t generation = 1;
     };
+    using Chunk = std::array<Slot, kChunkSize>;
+
+    Slot& at(std::uint32_t index) const { return (*chunks_[index / kChunkSize])[index % kChunkSize]; }
 
     static void* encode(std::uint32_t index, std::uint32_t generation) {
         return reinterpret_cast<void*>((std::uintptr_t(generation) << kGenerationShift) |
                                        (std::uintptr_t(index) << kIndexShift) | std::uintptr_t(Kind));
     }
 
-    std::vector<Slot> slots_;
+    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::uint32_t count_ = 0;  // slots ever used
     std::vector<std::uint32_t> free_;
 };
 

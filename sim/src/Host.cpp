@@ -110,6 +110,7 @@ void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     Vessel& parent = *own->partner->owner;
     own->partner->partner = nullptr;
     own->partner = nullptr;
+    child.hangsFrom = nullptr;
     std::erase(parent.children, &child);
     child.vel = parent.vel + extraVelocity;
     child.accelerated = true;
@@ -302,12 +303,12 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
         writeLog("Unknown vessel class " + block.className + " of " + name);
         return nullptr;
     }
-    auto record = std::make_unique<Vessel>();
-    Vessel* v = record.get();
+    auto [v, handle] = reg().vessels.emplace();
     v->name = name;
     v->className = block.className;
-    v->handle = reg().vessels.add(std::move(record));
+    v->handle = handle;
     order_.push_back(v);
+    byName_.emplace(lowered(name), v);
 
     if (cls && !cls->moduleName.empty()) {
         Module* m = loadModule(cls->moduleName);
@@ -324,11 +325,9 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
     v->iface->clbkSetClassCaps(nullptr);
     if (cls && cls->emptyMass) v->emptyMass = *cls->emptyMass;
 
-    auto file = std::make_unique<ScenarioFile>();
-    file->lines = block.lines;
-    file->lineNumbers = block.lineNumbers;
-    ScenarioFile* reading = file.get();
-    FILEHANDLE scn = reg().files.add(std::move(file));
+    auto [reading, scn] = reg().files.emplace();
+    reading->lines = block.lines;
+    reading->lineNumbers = block.lineNumbers;
     int status = 0;
     reg().reading = reading;
     v->iface->clbkLoadStateEx(scn, &status);
@@ -358,6 +357,7 @@ void Host::destroyVessel(OBJHANDLE handle) {
     for (Attachment* a : v->childPoints) reg().attachments.remove(a->handle);
     std::erase_if(reg().pendingLinks, [v](const PendingLink& l) { return l.vessel == v; });
     std::erase(order_, v);
+    byName_.erase(lowered(v->name));
     if (focus_ == handle) focus_ = order_.empty() ? nullptr : order_.front()->handle;
     reg().vessels.remove(handle);
 }
@@ -365,9 +365,8 @@ void Host::destroyVessel(OBJHANDLE handle) {
 Vessel* Host::vessel(OBJHANDLE handle) const { return reg().vessels.get(handle); }
 
 Vessel* Host::vesselByName(const std::string& name) const {
-    for (Vessel* v : order_)
-        if (iequals(v->name, name)) return v;
-    return nullptr;
+    auto found = byName_.find(lowered(name));
+    return found == byName_.end() ? nullptr : found->second;
 }
 
 // Why a link named in a scenario cannot be made; empty when it can.

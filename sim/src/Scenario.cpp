@@ -145,7 +145,7 @@ bool present(const Vessel& v, Line line) { return std::find(v.lineOrder.begin(),
 // Whether the vessel's state calls for the line now, whether or not its block had it.
 bool needed(const Vessel& v, Line line) {
     switch (line) {
-    case Line::Status: return present(v, line) || v.status != Vessel{}.status;
+    case Line::Status: return present(v, line) || v.status != Vessel::kDefaultStatus;
     case Line::Rpos: return present(v, line) || v.moved;
     case Line::Rvel: return present(v, line) || v.accelerated;
     case Line::Arot: return present(v, line) || v.turned;
@@ -249,10 +249,8 @@ void writeStandardLines(Vessel& v, ScenarioFile& f) {
 std::vector<std::string> Host::saveVesselLines(OBJHANDLE handle) {
     Vessel* v = vessel(handle);
     if (!v) return {};
-    auto file = std::make_unique<ScenarioFile>();
-    ScenarioFile* f = file.get();
+    auto [f, scn] = Registry::get().files.emplace();
     f->writing = true;
-    FILEHANDLE scn = Registry::get().files.add(std::move(file));
     v->iface->clbkSaveState(scn);
     std::vector<std::string> lines = std::move(f->lines);
     Registry::get().files.remove(scn);

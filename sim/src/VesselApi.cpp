@@ -44,17 +44,32 @@ bool isAncestor(const Vessel* candidate, const Vessel* of) {
 
 namespace hostsim {
 
-Attachment* Vessel::attachedTo() const {
-    for (Attachment* a : parentPoints)
-        if (a->partner) return a;
-    return nullptr;
+namespace {
+
+void unlinkFromParent(AnimationComponent* c) {
+    AnimationComponent* up = c->parent;
+    if (!up) return;
+    (c->previousSibling ? c->previousSibling->nextSibling : up->firstChild) = c->nextSibling;
+    if (c->nextSibling) c->nextSibling->previousSibling = c->previousSibling;
+    c->parent = c->previousSibling = c->nextSibling = nullptr;
 }
 
+}  // namespace
+
+// Deletes the component and every component below it, leaves first, without recursion
+// (a module may hang thousands of components in one chain), each in constant time.
 void deleteComponent(Vessel& v, AnimationComponent* c) {
-    while (!c->children.empty()) deleteComponent(v, c->children.back());
-    if (c->parent) std::erase(c->parent->children, c);
-    if (c->animation < v.animations.size()) std::erase(v.animations[c->animation].components, c);
-    reg().components.remove(c->handle);
+    unlinkFromParent(c);
+    AnimationComponent* n = c;
+    while (true) {
+        while (n->firstChild) n = n->firstChild;
+        AnimationComponent* up = n == c ? nullptr : n->parent;
+        unlinkFromParent(n);
+        if (n->animation < v.animations.size()) v.animations[n->animation].components.erase(n);
+        reg().components.remove(n->handle);
+        if (!up) break;
+        n = up;
+    }
 }
 
 bool undockPort(Vessel& v, size_t port) {
@@ -116,20 +131,15 @@ bool VESSEL::DelMesh(UINT idx, bool retainAnim) const {
     if (journal().enabled()) journal().record("DelMesh " + std::to_string(idx) + (retainAnim ? " retain" : ""));
     if (!v || idx >= v->meshes.size() || !v->meshes[idx].used) return false;
     v->meshes[idx].used = false;
-    // Deleting a component also deletes its children, wherever they are listed, so
-    // the search starts over after each deletion.
-    for (bool found = !retainAnim; found;) {
-        found = false;
-        for (auto& anim : v->animations) {
-            auto it = std::find_if(anim.components.begin(), anim.components.end(),
-                                   [idx](const AnimationComponent* c) { return c->mesh == idx; });
-            if (it != anim.components.end()) {
-                deleteComponent(*v, *it);
-                found = true;
-                break;
-            }
-        }
-    }
+    if (retainAnim) return true;
+    // Deleting a component also deletes its children, wherever they are listed: the
+    // components on the mesh are found first and deleted if they are still there.
+    std::vector<ANIMATIONCOMPONENT_HANDLE> onMesh;
+    for (const auto& anim : v->animations)
+        for (const AnimationComponent* c : anim.components)
+            if (c->mesh == idx) onMesh.push_back(c->handle);
+    for (ANIMATIONCOMPONENT_HANDLE h : onMesh)
+        if (AnimationComponent* c = reg().components.get(h)) deleteComponent(*v, c);
     return true;
 }
 
@@ -151,11 +161,10 @@ UINT VESSEL::GetMeshCount() const {
 DOCKHANDLE VESSEL::CreateDock(const VECTOR3& pos, const VECTOR3& dir, const VECTOR3& rot) const {
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
-    auto d = std::make_unique<Dock>();
-    Dock* raw = d.get();
+    auto [raw, handle] = reg().docks.emplace();
     raw->owner = v;
     raw->pos = pos, raw->dir = dir, raw->rot = rot;
-    raw->handle = reg().docks.add(std::move(d));
+    raw->handle = handle;
     v->docks.push_back(raw);
     if (journal().enabled())
         journal().record("CreateDock " + formatVector(pos) + " " + formatVector(dir) + " " + formatVector(rot));
@@ -223,14 +232,13 @@ ATTACHMENTHANDLE VESSEL::CreateAttachment(bool toparent, const VECTOR3& pos, con
                                           const char* id, bool loose) const {
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
-    auto a = std::make_unique<Attachment>();
-    Attachment* raw = a.get();
+    auto [raw, handle] = reg().attachments.emplace();
     raw->owner = v;
     raw->toParent = toparent;
     raw->pos = pos, raw->dir = dir, raw->rot = rot;
     raw->id = std::string(id ? id : "").substr(0, 7);
     raw->loose = loose;
-    raw->handle = reg().attachments.add(std::move(a));
+    raw->handle = handle;
     pointList(*v, toparent).push_back(raw);
     if (journal().enabled())
         journal().record("CreateAttachment " + std::string(toparent ? "toparent " : "tochild ") + raw->id + " " +
@@ -317,6 +325,7 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
     if (c->attachedTo()) detachVessel(*c, _V(0, 0, 0));
     point->partner = childPoint;
     childPoint->partner = point;
+    c->hangsFrom = childPoint;
     v->children.push_back(c);
     placeChild(*c);
     return true;
@@ -359,8 +368,7 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
         up = reg().components.get(parent);
         if (!up || up->owner != v) return nullptr;
     }
-    auto c = std::make_unique<AnimationComponent>();
-    AnimationComponent* raw = c.get();
+    auto [raw, handle] = reg().components.emplace();
     raw->owner = v;
     raw->animation = anim;
     raw->mesh = trans->mesh;
@@ -368,8 +376,12 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
     raw->state1 = state1;
     raw->transform = trans;
     raw->parent = up;
-    raw->handle = reg().components.add(std::move(c));
-    if (up) up->children.push_back(raw);
+    raw->handle = handle;
+    if (up) {
+        raw->nextSibling = up->firstChild;
+        if (up->firstChild) up->firstChild->previousSibling = raw;
+        up->firstChild = raw;
+    }
     v->animations[anim].components.push_back(raw);
     return raw->handle;
 }

@@ -8,6 +8,11 @@
 
 #include "hostsim/Host.h"
 
+// An animation's components in creation order, to be looked at by position.
+inline std::vector<hostsim::AnimationComponent*> listOf(const hostsim::ComponentList& components) {
+    return {components.begin(), components.end()};
+}
+
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {

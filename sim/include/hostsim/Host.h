@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "hostsim/Journal.h"
@@ -202,6 +203,7 @@ private:
     std::map<std::string, std::string> moduleFailures_;  // why, by lower-case module name
     UnknownClass unknownClass_ = UnknownClass::Error;
     std::vector<Vessel*> order_;
+    std::unordered_map<std::string, Vessel*> byName_;  // by lower-case name
     double simTime_ = 0;
     double timeOrigin_ = 0;    // simulation time = origin + steps x length
     double stepLength_ = 0;

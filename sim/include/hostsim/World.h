@@ -2,6 +2,7 @@
 // records to see what the modules built; only the host changes them.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,40 +47,101 @@ struct AnimationComponent {
     double state0 = 0, state1 = 1;
     MGROUP_TRANSFORM* transform = nullptr;  // owned by the module
     AnimationComponent* parent = nullptr;
-    std::vector<AnimationComponent*> children;
+    // Links of the two lists a component is in, so that it leaves them in constant
+    // time: its animation's components, and its parent's children.
+    AnimationComponent* previous = nullptr;
+    AnimationComponent* next = nullptr;
+    AnimationComponent* firstChild = nullptr;
+    AnimationComponent* previousSibling = nullptr;
+    AnimationComponent* nextSibling = nullptr;
+};
+
+// The components of an animation, in creation order.
+class ComponentList {
+public:
+    class iterator {
+    public:
+        using value_type = AnimationComponent*;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        explicit iterator(AnimationComponent* c) : c_(c) {}
+        AnimationComponent* operator*() const { return c_; }
+        iterator& operator++() {
+            c_ = c_->next;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator was = *this;
+            c_ = c_->next;
+            return was;
+        }
+        bool operator==(const iterator&) const = default;
+
+    private:
+        AnimationComponent* c_ = nullptr;
+    };
+
+    iterator begin() const { return iterator(first_); }
+    iterator end() const { return iterator(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    AnimationComponent* front() const { return first_; }
+    AnimationComponent* back() const { return last_; }
+
+    void push_back(AnimationComponent* c) {
+        c->previous = last_;
+        c->next = nullptr;
+        (last_ ? last_->next : first_) = c;
+        last_ = c;
+        ++size_;
+    }
+    void erase(AnimationComponent* c) {
+        (c->previous ? c->previous->next : first_) = c->next;
+        (c->next ? c->next->previous : last_) = c->previous;
+        c->previous = c->next = nullptr;
+        --size_;
+    }
+
+private:
+    AnimationComponent* first_ = nullptr;
+    AnimationComponent* last_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 struct Animation {
     double defaultState = 0;
     double state = 0;
-    std::vector<AnimationComponent*> components;  // in creation order
+    ComponentList components;
 };
 
 struct Vessel {
+    // What every step reads comes first, so that it shares few cache lines.
+    VESSEL2* iface = nullptr;  // the module's object (every module class derives from VESSEL2), or a plain one
+    Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
+    bool landed = false;  // STATUS Landed: stays where it was put
+    Body body = Body::Sun;
+    VECTOR3 pos{}, vel{};  // relative to the body, in the axes of the global frame
+    VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
+    MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
+    std::vector<Vessel*> children;  // vessels attached to the child points
+
     OBJHANDLE handle = nullptr;
     std::string name;
     std::string className;
     Module* module = nullptr;  // null for a plain vessel
-    VESSEL2* iface = nullptr;  // the module's object (every module class derives from VESSEL2), or a plain one
 
     std::vector<Mesh> meshes;
     std::vector<Dock*> docks;             // creation order
     std::vector<Attachment*> parentPoints;  // toparent points, creation order
     std::vector<Attachment*> childPoints;   // points that hold children, creation order
-    std::vector<Vessel*> children;          // vessels attached to the child points
     std::vector<Animation> animations;      // indices never reused
     double emptyMass = 0;
 
-    // Where the vessel is: the body its STATUS line names, and its position and
-    // velocity relative to that body (RPOS, RVEL), with the axes of the global frame.
-    std::string status = "Orbiting Sun";  // what follows STATUS
-    Body body = Body::Sun;
-    bool landed = false;  // STATUS Landed: stays where it was put
-    VECTOR3 pos{}, vel{};
-    MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
+    // STATUS: the body the position is measured from, and whether it is landed there.
+    static constexpr const char* kDefaultStatus = "Orbiting Sun";
+    std::string status = kDefaultStatus;  // what follows STATUS
     VECTOR3 arot{};    // attitude as written in the scenario (degrees); see arotStale
     bool arotStale = false;  // rot changed since arot was set: recomputed when saved
-    VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
     // What the host changed since the vessel was read: its position, its velocity, its
     // attitude. A save writes RPOS, RVEL or AROT when the block had it or it changed.
     bool moved = false, accelerated = false, turned = false;
@@ -94,8 +156,8 @@ struct Vessel {
     std::string unmadeAttachment;        // the value of an ATTACHED line
     std::vector<std::string> unmadeDocks;  // items of DOCKINFO lines
 
-    // The point this vessel hangs from, or null.
-    Attachment* attachedTo() const;
+    // The own point by which this vessel hangs from a parent, or null.
+    Attachment* attachedTo() const { return hangsFrom; }
 };
 
 }  // namespace hostsim

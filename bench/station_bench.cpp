@@ -1,0 +1,144 @@
+// Whole stations through the real host: generated scenarios of 100 to 10,000 vessels,
+// loaded, stepped and saved. Each figure is also given per vessel, so that sizes
+// compare side by side: a host that scales keeps the per-vessel figures flat.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+
+#include "Truss.h"
+#include "hostsim/Host.h"
+
+namespace {
+
+using hostsim::Host;
+
+constexpr double kStep = 0.01;  // seconds
+constexpr const char* kTypes[] = {"2", "6", "12", "18", "61", "63"};
+
+// Free segments of every type, spread along a line far from the Sun; the solar ones
+// track it, the others deploy what they have.
+std::string freeSegments(int count) {
+    std::string text = "BEGIN_ENVIRONMENT\n  Date MJD 60000\nEND_ENVIRONMENT\nBEGIN_SHIPS\n";
+    for (int i = 0; i < count; ++i) {
+        const char* type = kTypes[i % 6];
+        text += "S" + std::to_string(i) + ":Truss\n  RPOS 150000000000 " + std::to_string(30 * i) + " 0\n  AROT 10 20 30\n";
+        text += std::string("  TYPE ") + type + "\n";
+        if (type[0] == '6' && type[1] == '3') text += "  TRACKING\n  DEPLOYANIM 0 1\n";
+        text += "END\n";
+    }
+    return text + "END_SHIPS\n";
+}
+
+// Carriers of three segments, each with a payload segment on every one of its twelve
+// pallet points: thirteen vessels to a carrier.
+std::string carrierStation(int count) {
+    std::string text = "BEGIN_ENVIRONMENT\n  Date MJD 60000\nEND_ENVIRONMENT\nBEGIN_SHIPS\n";
+    int made = 0;
+    for (int c = 0; made < count; ++c) {
+        const std::string carrier = "C" + std::to_string(c);
+        text += carrier + ":Haulbed\n  RPOS 150000000000 " + std::to_string(50 * c) + " 0\n  SEGS 3\nEND\n";
+        ++made;
+        for (int p = 0; p < 12 && made < count; ++p, ++made) {
+            text += "P" + std::to_string(c) + "_" + std::to_string(p) + ":Truss\n  TYPE " + kTypes[p % 6] + "\n";
+            text += "  ATTACHED 0:" + std::to_string(p) + "," + carrier + "\nEND\n";
+        }
+    }
+    return text + "END_SHIPS\n";
+}
+
+Host& freshHost() {
+    Host& host = Host::instance();
+    host.reset();
+    host.setRoot(HOSTSIM_TEST_ROOT);
+    return host;
+}
+
+bool load(Host& host, const std::string& text, benchmark::State& state) {
+    std::string error = host.loadScenarioText(text);
+    if (!error.empty()) state.SkipWithError(error.c_str());
+    return error.empty();
+}
+
+void perVessel(benchmark::State& state) {
+    state.counters["per_vessel"] =
+        benchmark::Counter(double(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void stepCase(benchmark::State& state, const std::string& text, bool turnCarriers) {
+    Host& host = freshHost();
+    if (load(host, text, state)) {
+        if (turnCarriers)
+            for (hostsim::Vessel* v : host.vessels())
+                if (v->className == "Haulbed") {
+                    host.setFocus(v->handle);
+                    host.pressKey(OAPI_KEY_K);
+                }
+        for (int i = 0; i < 10; ++i) host.step(kStep);  // the first steps settle the motions
+        for (auto _ : state) {
+            host.step(kStep);
+            benchmark::ClobberMemory();
+        }
+        perVessel(state);
+    }
+    host.reset();
+}
+
+void BM_StepFreeSegments(benchmark::State& state) { stepCase(state, freeSegments(int(state.range(0))), false); }
+void BM_StepCarrierStation(benchmark::State& state) { stepCase(state, carrierStation(int(state.range(0))), true); }
+BENCHMARK(BM_StepFreeSegments)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_StepCarrierStation)->Arg(100)->Arg(1000)->Arg(10000);
+
+void BM_LoadFreeSegments(benchmark::State& state) {
+    const std::string text = freeSegments(int(state.range(0)));
+    Host& host = freshHost();
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshHost();
+        state.ResumeTiming();
+        if (!load(host, text, state)) break;
+    }
+    perVessel(state);
+    host.reset();
+}
+BENCHMARK(BM_LoadFreeSegments)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_SaveCarrierStation(benchmark::State& state) {
+    Host& host = freshHost();
+    if (load(host, carrierStation(int(state.range(0))), state)) {
+        for (auto _ : state) benchmark::DoNotOptimize(host.saveScenarioText());
+        perVessel(state);
+    }
+    host.reset();
+}
+BENCHMARK(BM_SaveCarrierStation)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A solar segment built, and torn down again, as the editor does on a change of type.
+// Each is timed on its own.
+template <bool TimeBuild>
+void solarCase(benchmark::State& state) {
+    Host& host = freshHost();
+    OBJHANDLE h = host.createVessel("S", "Truss", {"TYPE 6"});
+    if (!h) {
+        state.SkipWithError("cannot create the segment");
+        return;
+    }
+    // The editor's operations are virtual, so they are reached through the host's object.
+    Truss& segment = *static_cast<Truss*>(host.vessel(h)->iface);
+    segment.TearDown();
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        segment.BuildType(63);
+        auto built = std::chrono::steady_clock::now();
+        segment.TearDown();
+        auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(TimeBuild ? built - start : end - built).count());
+    }
+    host.reset();
+}
+void BM_SolarBuild(benchmark::State& state) { solarCase<true>(state); }
+void BM_SolarTearDown(benchmark::State& state) { solarCase<false>(state); }
+BENCHMARK(BM_SolarBuild)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SolarTearDown)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
