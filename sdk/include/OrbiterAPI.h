@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "windows.h"
+#include <windows.h>
 
 // Entry points that the simulator looks up by name in a module.
 #define DLLCLBK extern "C" __attribute__((visibility("default")))
