@@ -13,7 +13,8 @@ using namespace carrier;
 
 namespace {
 
-constexpr const char* kCommandBoxTitle = "Command";
+// The box may keep its title while it is open, so the title lives as long as the module.
+char commandBoxTitle[] = "Command";
 constexpr int kCommandBoxWidth = 20;  // characters visible
 
 // Both command words are this long; their arguments follow directly, blank or not.
@@ -48,7 +49,7 @@ int Haulbed::clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) {
         return 1;
     case OAPI_KEY_SPACE:
         // The box is the host's; leave the key to it as well.
-        if (ctrl) oapiOpenInputBox(kCommandBoxTitle, OnCommandInput, nullptr, kCommandBoxWidth, this);
+        if (ctrl) oapiOpenInputBox(commandBoxTitle, OnCommandInput, nullptr, kCommandBoxWidth, this);
         return 0;
     default:
         return 0;
@@ -116,7 +117,7 @@ bool Haulbed::ExecuteGrapple(std::string_view arguments) {
     if (name.empty() || !pallet || !payloadPoint) return false;
     if (name.size() >= kNameBufferSize) return false;
     if (*pallet < 0 || static_cast<unsigned long long>(*pallet) >= palletPoints.size()) return false;
-    if (*payloadPoint < 0 || *payloadPoint > std::numeric_limits<unsigned>::max()) return false;
+    if (*payloadPoint < 0 || *payloadPoint > (std::numeric_limits<unsigned>::max)()) return false;
     if (PalletOccupied(static_cast<std::size_t>(*pallet))) return false;
 
     std::array<char, kNameBufferSize> vesselName{};

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include "CarrierLayout.h"
 #include "Haulbed.h"
 #include "ModuleHooks.h"
+#include "OwnVessel.h"
 #include "ScnEditorAPI.h"
 #include "TextReader.h"
 #include "resource.h"
@@ -24,8 +24,6 @@
 using namespace carrier;
 
 namespace {
-
-constexpr const char* kClassName = "Haulbed";
 
 // ---- Controls ----
 
@@ -61,16 +59,10 @@ std::string SelectedComboText(HWND page, int id) {
 
 // ---- The carrier ----
 
-// Only a live vessel of this module's own class can be a carrier. Even then the
-// simulator holds a plain vessel object for it when this module made none, so the
-// object's own type decides. A carrier that was never built has nothing to edit.
+// Only a carrier that this module made can be edited, whatever its class is called;
+// one that was never built has nothing to edit.
 Haulbed* CarrierOf(OBJHANDLE vessel) {
-    if (!oapiIsVessel(vessel)) return nullptr;
-    VESSEL* object = oapiGetVesselInterface(vessel);
-    if (!object) return nullptr;
-    const char* className = object->GetClassName();
-    if (!className || std::strcmp(className, kClassName) != 0) return nullptr;
-    Haulbed* carrier = dynamic_cast<Haulbed*>(object);
+    Haulbed* carrier = OwnVessel<Haulbed>(vessel);
     return carrier && carrier->IsBuilt() ? carrier : nullptr;
 }
 
@@ -126,7 +118,7 @@ std::uint32_t NextSegmentCount(HWND page, int delta) {
     const std::string text = FieldText(page, IDC_SEGMENTS);
     // Bounded first, so that taking the delta cannot overflow.
     const long long typed = std::clamp<long long>(TextReader(text).ReadInteger().value_or(1),
-                                                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+                                                  (std::numeric_limits<int>::min)(), (std::numeric_limits<int>::max)());
     return ClampSegmentCount(typed - delta);
 }
 
@@ -246,10 +238,11 @@ std::string EntryName(const std::string& entry) {
     return std::string(word);
 }
 
-// The vessel that a name in a list stands for, or null.
-OBJHANDLE NamedVessel(const std::string& name) {
+// The vessel that a name in a list stands for, or null. The name is the function's
+// own copy, writable as the interface asks.
+OBJHANDLE NamedVessel(std::string name) {
     if (name.empty()) return nullptr;
-    OBJHANDLE vessel = oapiGetVesselByName(name.c_str());
+    OBJHANDLE vessel = oapiGetVesselByName(name.data());
     return oapiIsVessel(vessel) ? vessel : nullptr;
 }
 
@@ -411,7 +404,7 @@ void CarrierPayloadPage::Attach(HWND page, Haulbed& carrier, LRESULT index, std:
     // Only a chosen point may carry the payload; its entries are the host's indices.
     const std::string point = SelectedComboText(page, IDC_PAYLOAD_POINTS);
     const std::optional<long long> pointIndex = TextReader(point).ReadInteger();
-    if (!pointIndex || *pointIndex < 0 || *pointIndex > std::numeric_limits<unsigned>::max()) return;
+    if (!pointIndex || *pointIndex < 0 || *pointIndex > (std::numeric_limits<unsigned>::max)()) return;
 
     if (!carrier.AttachPayload(unsigned(palletIndex), unsigned(*pointIndex), payload)) return;
     RewritePallet(page, index, palletIndex, AttachedText(palletIndex, VesselName(payload)));

@@ -6,12 +6,12 @@
 #include "CarrierLayout.h"
 #include "Haulbed.h"
 #include "TextReader.h"
+#include "WritableText.h"
 
 using namespace carrier;
 
 namespace {
 
-// Views of string literals, so their data() is also a terminated key for the writers.
 constexpr std::string_view kSegmentsKey = "SEGS";
 constexpr std::string_view kPayloadOffsetKey = "PLD_OFS";
 constexpr std::string_view kTrunnionsKey = "STS";
@@ -44,7 +44,7 @@ void Haulbed::clbkLoadStateEx(FILEHANDLE scn, void* status) {
 
 void Haulbed::clbkSaveState(FILEHANDLE scn) {
     VESSEL2::clbkSaveState(scn);
-    oapiWriteScenario_vec(scn, kPayloadOffsetKey.data(), payloadOffset);
-    oapiWriteScenario_int(scn, kSegmentsKey.data(), static_cast<int>(segmentCount));
-    if (trunnionsShown) oapiWriteScenario_string(scn, kTrunnionsKey.data(), "");
+    oapiWriteScenario_vec(scn, WritableText(kPayloadOffsetKey).data(), payloadOffset);
+    oapiWriteScenario_int(scn, WritableText(kSegmentsKey).data(), static_cast<int>(segmentCount));
+    if (trunnionsShown) oapiWriteScenario_string(scn, WritableText(kTrunnionsKey).data(), WritableText("").data());
 }

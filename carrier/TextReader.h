@@ -40,7 +40,7 @@ public:
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (ec == std::errc::invalid_argument) return std::nullopt;
         if (ec == std::errc::result_out_of_range)
-            value = digits.front() == '-' ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+            value = digits.front() == '-' ? (std::numeric_limits<long long>::min)() : (std::numeric_limits<long long>::max)();
         rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
         return value;
     }

@@ -1,6 +1,6 @@
 // The process entry point of a Windows library, emulated by the shared library's
 // own load and unload hooks: the loader runs them around dlopen and dlclose.
-#include "Orbitersdk.h"
+#include "ModuleBinding.h"
 
 namespace {
 
@@ -9,6 +9,12 @@ using UnloadEntry = void (*)(HINSTANCE);
 HINSTANCE processInstance = nullptr;
 UnloadEntry unloadEntry = nullptr;
 
+// An export of this module taken as an unload entry; through void (*)() because the
+// loader hands every export out as one generic function type.
+UnloadEntry FindUnloadEntry(HINSTANCE module, const char* name) {
+    return reinterpret_cast<UnloadEntry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID /*reserved*/) {
@@ -16,8 +22,8 @@ BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID /*reserved*/) {
     case DLL_PROCESS_ATTACH:
         InitLib(hModule);
         // The module's own unload entry, found in the module itself.
-        unloadEntry = reinterpret_cast<UnloadEntry>(GetProcAddress(hModule, "ExitModule"));
-        if (!unloadEntry) unloadEntry = reinterpret_cast<UnloadEntry>(GetProcAddress(hModule, "opcDLLExit"));
+        unloadEntry = FindUnloadEntry(hModule, "ExitModule");
+        if (!unloadEntry) unloadEntry = FindUnloadEntry(hModule, "opcDLLExit");
         break;
     case DLL_PROCESS_DETACH:
         if (unloadEntry) unloadEntry(hModule);

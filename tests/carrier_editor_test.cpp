@@ -687,13 +687,13 @@ TEST_F(CarrierEditorPage, PagesNeverActOnAHandleThatIsNotABuiltCarrier) {
     // A carrier object that was never built, standing in for a live carrier vessel.
     OBJHANDLE shell = make("Shell", "Haulbed");
     hostsim::Module* module = host().findModule("Haulbed");
-    VESSEL2* built = v(shell).iface;
-    VESSEL2* unbuilt = static_cast<VESSEL2*>(module->ovcInit(shell, 1));
+    VESSEL* built = v(shell).iface;
+    VESSEL* unbuilt = module->ovcInit(shell, 1);
     ASSERT_NE(unbuilt, nullptr);
     v(shell).iface = unbuilt;
     // A vessel of the class for which the module made no object holds a plain one.
     OBJHANDLE plain = make("Plain", "Haulbed");
-    VESSEL2* plainBuilt = v(plain).iface;
+    VESSEL* plainBuilt = v(plain).iface;
     VESSEL3 plainObject(plain, 1);
     v(plain).iface = &plainObject;
 

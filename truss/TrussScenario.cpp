@@ -7,6 +7,7 @@
 
 #include "Truss.h"
 #include "TrussConstants.h"
+#include "WritableText.h"
 
 using namespace truss;
 
@@ -86,7 +87,7 @@ bool ReadMotionLine(ValueReader& reader, double& state) {
 void WriteMotionLine(FILEHANDLE scn, const char* key, MotionStatus status, double state, int decimals) {
     char value[512];  // room for any double in fixed notation
     std::snprintf(value, sizeof value, "%d %.*f", static_cast<int>(status), decimals, state);
-    oapiWriteScenario_string(scn, key, value);
+    oapiWriteScenario_string(scn, WritableText(key).data(), value);
 }
 
 }  // namespace
@@ -124,7 +125,7 @@ bool Truss::ReadScenarioLine(std::string_view line) {
             sunTracking = true;
             break;
         }
-        oapiWriteLog(entry.logLine);
+        oapiWriteLog(WritableText(entry.logLine).data());
         return true;
     }
     return false;
@@ -140,10 +141,10 @@ void Truss::clbkLoadStateEx(FILEHANDLE scn, void* status) {
 
 void Truss::clbkSaveState(FILEHANDLE scn) {
     VESSEL2::clbkSaveState(scn);
-    oapiWriteScenario_int(scn, "TYPE", type);
+    oapiWriteScenario_int(scn, WritableText("TYPE").data(), type);
     switch (type) {
     case kBaseSegment:
-        if (stsTrunnions) oapiWriteScenario_string(scn, "STS", "");
+        if (stsTrunnions) oapiWriteScenario_string(scn, WritableText("STS").data(), WritableText("").data());
         WriteMotionLine(scn, "RADANIM", deployStatus, deployState, 2);
         break;
     case kRadiatorSegment:
@@ -151,7 +152,7 @@ void Truss::clbkSaveState(FILEHANDLE scn) {
         break;
     case kSolarSegment:
         WriteMotionLine(scn, "DEPLOYANIM", deployStatus, deployState, 3);
-        if (sunTracking) oapiWriteScenario_string(scn, "TRACKING", "");
+        if (sunTracking) oapiWriteScenario_string(scn, WritableText("TRACKING").data(), WritableText("").data());
         WriteMotionLine(scn, "BASEANIM", baseStatus, baseState, 3);
         WriteMotionLine(scn, "BOXANIM", boxStatus, boxState, 3);
         break;

@@ -117,7 +117,8 @@ std::vector<std::string> Host::saveVesselLines(OBJHANDLE handle) {
     ScenarioFile* f = file.get();
     f->writing = true;
     FILEHANDLE scn = Registry::get().files.add(std::move(file));
-    v->iface->clbkSaveState(scn);
+    if (VESSEL2* callbacks = v->callbacks()) callbacks->clbkSaveState(scn);
+    else writeStandardLines(*v, *f);  // a bare VESSEL saves what the host keeps of it
     std::vector<std::string> lines = std::move(f->lines);
     Registry::get().files.remove(scn);
     return lines;
@@ -212,7 +213,8 @@ std::string Host::loadScenarioText(const std::string& text) {
         else writeLog("Focus vessel not found: " + focusName);
     }
     if (!focus_ && !order_.empty()) focus_ = order_.front()->handle;
-    for (Vessel* v : order_) v->iface->clbkPostCreation();
+    for (Vessel* v : order_)
+        if (VESSEL2* callbacks = v->callbacks()) callbacks->clbkPostCreation();
     return {};
 }
 

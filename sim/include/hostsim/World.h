@@ -59,7 +59,10 @@ struct Vessel {
     std::string name;
     std::string className;
     Module* module = nullptr;  // null for a plain vessel
-    VESSEL2* iface = nullptr;  // the module's object (every module class derives from VESSEL2), or a plain one
+    VESSEL* iface = nullptr;  // the module's object as ovcInit returned it, or a plain one
+
+    // The object's callbacks; a bare VESSEL (Version 0) has none.
+    VESSEL2* callbacks() const { return iface && iface->Version() >= 1 ? static_cast<VESSEL2*>(iface) : nullptr; }
 
     std::vector<Mesh> meshes;
     std::vector<Dock*> docks;             // creation order
