@@ -673,6 +673,20 @@ TEST_F(CarrierEditorPage, AttachWithoutAChosenPointOrPalletEntryAttachesNothing)
     EXPECT_EQ(entryTexts(kPoints), (Lines{"0"}));  // the selection notice filled nothing
 }
 
+// ---- Classes ----
+
+TEST_F(CarrierEditorPage, AnotherClassOfTheModuleGetsBothWorkingPages) {
+    OBJHANDLE h = make("L", "HaulbedLong", {"SEGS 2", "STS"});
+    ASSERT_EQ(editor().open(h), "");
+    ASSERT_EQ(editor().show(kConfig), "");
+    EXPECT_EQ(text(kConfig, kSegments), "2");
+    EXPECT_EQ(view(kConfig, kTrunnions).check, BST_CHECKED);
+    arrow(kSegmentArrows, true);
+    EXPECT_EQ(segments(h), 3u);
+    ASSERT_EQ(editor().show(kPayloads), "");
+    EXPECT_EQ(view(kPayloads, kPallets).entries, Pallets(12));
+}
+
 // ---- Soundness ----
 
 TEST_F(CarrierEditorPage, PagesNeverActOnAHandleThatIsNotABuiltCarrier) {
