@@ -26,6 +26,25 @@ set(HOSTSIM_EMBED_RESOURCES ${CMAKE_CURRENT_LIST_DIR}/EmbedResources.cmake)
 
 function(add_module_resources target script)
   get_filename_component(script_path "${script}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+
+  # Windows: the resource compiler (windres) compiles the script, and its resources
+  # are linked into the module, where the window system finds them by the module's
+  # instance handle. The headers the script includes by a quoted #include, found
+  # beside it, make its object out of date when they change.
+  if(WIN32)
+    target_sources(${target} PRIVATE "${script_path}")
+    get_filename_component(script_dir "${script_path}" DIRECTORY)
+    file(STRINGS "${script_path}" include_lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+    foreach(line IN LISTS include_lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" header "${line}")
+      if(EXISTS "${script_dir}/${header}")
+        set_property(SOURCE "${script_path}" APPEND PROPERTY OBJECT_DEPENDS "${script_dir}/${header}")
+      endif()
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${script_path}")
+    return()
+  endif()
+
   get_filename_component(script_name "${script_path}" NAME_WE)
   set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}_resources.cpp")
   add_custom_command(OUTPUT "${out}"

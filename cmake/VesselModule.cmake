@@ -18,6 +18,18 @@ function(add_vessel_module name)
   target_link_libraries(${name} PRIVATE ${ARG_ENTRY} host_process_entry sdk)
   target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS})
 
+  if(WIN32)
+    # Windows: the simulator's functions are imported from its executable; the .def
+    # names the exports; the C++ runtime is linked in, so that the module needs no
+    # DLL beyond the system's.
+    add_dependencies(${name} hostsim_import_library)
+    target_link_libraries(${name} PRIVATE hostsim_imports)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ADDON_BUILD_DIR}/Modules)
+    target_sources(${name} PRIVATE ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/module-exports.def)
+    target_link_options(${name} PRIVATE -static)
+    return()
+  endif()
+
   # Linux: linked against the host library the way a module links against the
   # simulator's import library, by its file only, so that no host header is visible
   # to the module; a version script keeps every other symbol local.
