@@ -5,7 +5,7 @@
 
 #include "CarrierLayout.h"
 #include "Haulbed.h"
-#include "TextReader.h"
+#include "ScanText.h"
 #include "WritableText.h"
 
 using namespace carrier;
@@ -23,16 +23,13 @@ void Haulbed::clbkLoadStateEx(FILEHANDLE scn, void* status) {
     while (oapiReadScenario_nextline(scn, line)) {
         const std::string_view text(line);
         if (StartsWithKey(text, kSegmentsKey)) {
-            if (const auto count = TextReader(text.substr(kSegmentsKey.size())).ReadInteger())
-                segmentCount = ClampSegmentCount(*count);
+            int count;
+            if (ScanText(text.substr(kSegmentsKey.size())).Int(count)) segmentCount = ClampSegmentCount(count);
         } else if (StartsWithKey(text, kPayloadOffsetKey)) {
             // As many components as can be read; the others keep their values.
-            TextReader values(text.substr(kPayloadOffsetKey.size()));
-            for (double& component : payloadOffset.data) {
-                const auto value = values.ReadNumber();
-                if (!value) break;
-                component = *value;
-            }
+            ScanText values(text.substr(kPayloadOffsetKey.size()));
+            for (double& component : payloadOffset.data)
+                if (values.Real(component) == Scan::NoMatch) break;
         } else if (StartsWithKey(text, kTrunnionsKey)) {
             trunnionsShown = true;
         } else {

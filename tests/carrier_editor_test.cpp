@@ -398,6 +398,17 @@ TEST_F(CarrierEditorPage, SegmentCountStopsAtTheCarriersLimitWithoutRebuildingAg
     EXPECT_EQ(changeCount(), 1u);  // the carrier point only
 }
 
+TEST_F(CarrierEditorPage, TypedOffsetsReadAsPercentLfReadsThem) {
+    OBJHANDLE h = openCarrier({});
+    ASSERT_EQ(editor().show(kConfig), "");
+    type(kConfig, kOffsetX, "0x1p4");
+    type(kConfig, kOffsetY, "1e-400");
+    type(kConfig, kOffsetZ, "-0x.8m");
+    arrow(kXFineArrows, true);
+    EXPECT_EQ(text(kConfig, kOffsetX), "16.001");
+    EXPECT_TRUE(At(carrierPoint(h), 16.001, 0, -0.5));
+}
+
 TEST_F(CarrierEditorPage, TypedOffsetsReachTheCarrierOnTheNextClickOfAnyArrow) {
     OBJHANDLE h = openCarrier({"PLD_OFS 1 2 3"});
     ASSERT_EQ(editor().show(kConfig), "");

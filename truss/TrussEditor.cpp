@@ -8,6 +8,7 @@
 
 #include "ModuleHooks.h"
 #include "OwnVessel.h"
+#include "ScanText.h"
 #include "ScnEditorAPI.h"
 #include "Truss.h"
 #include "TrussConstants.h"
@@ -48,7 +49,7 @@ UINT CheckState(bool on) { return on ? BST_CHECKED : BST_UNCHECKED; }
 // The leading integer of a list entry, 0 when it holds none.
 int TypeCode(std::string_view text) {
     int code = 0;
-    std::from_chars(text.data(), text.data() + text.size(), code);
+    ScanText(text).Int(code);
     return code;
 }
 
