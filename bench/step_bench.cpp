@@ -30,7 +30,7 @@ OBJHANDLE create(Host& host, const std::string& name, const std::string& cls, co
 }
 
 void stepLoop(benchmark::State& state, OBJHANDLE h) {
-    VESSEL2* v = Host::instance().vessel(h)->iface;
+    VESSEL2* v = Host::instance().vessel(h)->callbacks();
     double t = 0;
     for (auto _ : state) {
         v->clbkPreStep(t, kStep, 51544.5);
@@ -60,7 +60,7 @@ void deployingCase(benchmark::State& state, const char* typeLine) {
     if (OBJHANDLE h = create(host, "D", "Truss", {typeLine}, state)) {
         host.setFocus(h);
         host.pressKey(OAPI_KEY_K, {OAPI_KEY_LCONTROL});
-        VESSEL2* v = host.vessel(h)->iface;
+        VESSEL2* v = host.vessel(h)->callbacks();
         for (auto _ : state) {
             v->clbkPreStep(0, 1e-9, 51544.5);
             benchmark::ClobberMemory();
@@ -121,7 +121,7 @@ void carrierCase(benchmark::State& state, bool turning) {
     if (h) {
         host.setFocus(h);
         if (turning) host.pressKey(OAPI_KEY_K);
-        VESSEL2* v = host.vessel(h)->iface;
+        VESSEL2* v = host.vessel(h)->callbacks();
         // Tiny steps keep the pallets turning for the whole measurement.
         for (auto _ : state) {
             v->clbkPreStep(0, 1e-9, 51544.5);

@@ -3,17 +3,17 @@
 // "GRAPPLE name pallet point" attaches a vessel and "RELEASE pallet" lets it go.
 #include <array>
 #include <cstring>
-#include <limits>
 
 #include "CarrierLayout.h"
 #include "Haulbed.h"
-#include "TextReader.h"
+#include "ScanText.h"
 
 using namespace carrier;
 
 namespace {
 
-constexpr const char* kCommandBoxTitle = "Command";
+// The box may keep its title while it is open, so the title lives as long as the module.
+char commandBoxTitle[] = "Command";
 constexpr int kCommandBoxWidth = 20;  // characters visible
 
 // Both command words are this long; their arguments follow directly, blank or not.
@@ -48,7 +48,7 @@ int Haulbed::clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) {
         return 1;
     case OAPI_KEY_SPACE:
         // The box is the host's; leave the key to it as well.
-        if (ctrl) oapiOpenInputBox(kCommandBoxTitle, OnCommandInput, nullptr, kCommandBoxWidth, this);
+        if (ctrl) oapiOpenInputBox(commandBoxTitle, OnCommandInput, nullptr, kCommandBoxWidth, this);
         return 0;
     default:
         return 0;
@@ -101,27 +101,25 @@ bool Haulbed::ExecuteCommand(const char* text) {
 // "RELEASE n": lets the payload of pallet point n go; false if the point is free
 // or does not exist.
 bool Haulbed::ExecuteRelease(std::string_view arguments) {
-    const auto pallet = TextReader(arguments).ReadInteger();
-    if (!pallet || *pallet < 0 || static_cast<unsigned long long>(*pallet) >= palletPoints.size()) return false;
-    return ReleasePayload(static_cast<std::size_t>(*pallet));
+    int pallet;
+    if (!ScanText(arguments).Int(pallet) || pallet < 0 || std::size_t(pallet) >= palletPoints.size()) return false;
+    return ReleasePayload(std::size_t(pallet));
 }
 
 // "GRAPPLE name a b": attaches the vessel called name by its parent point b to
 // pallet point a, which must exist and be free.
 bool Haulbed::ExecuteGrapple(std::string_view arguments) {
-    TextReader reader(arguments);
-    const std::string_view name = reader.ReadWord();
-    const auto pallet = reader.ReadInteger();
-    const auto payloadPoint = reader.ReadInteger();
-    if (name.empty() || !pallet || !payloadPoint) return false;
+    ScanText values(arguments);
+    const std::string_view name = values.Word();
+    int pallet, payloadPoint;
+    if (name.empty() || !values.Int(pallet) || !values.Int(payloadPoint)) return false;
     if (name.size() >= kNameBufferSize) return false;
-    if (*pallet < 0 || static_cast<unsigned long long>(*pallet) >= palletPoints.size()) return false;
-    if (*payloadPoint < 0 || *payloadPoint > std::numeric_limits<unsigned>::max()) return false;
-    if (PalletOccupied(static_cast<std::size_t>(*pallet))) return false;
+    if (pallet < 0 || std::size_t(pallet) >= palletPoints.size() || payloadPoint < 0) return false;
+    if (PalletOccupied(std::size_t(pallet))) return false;
 
     std::array<char, kNameBufferSize> vesselName{};
     std::memcpy(vesselName.data(), name.data(), name.size());
     const OBJHANDLE payload = oapiGetVesselByName(vesselName.data());
     if (!oapiIsVessel(payload)) return false;
-    return AttachPayload(static_cast<unsigned>(*pallet), static_cast<unsigned>(*payloadPoint), payload);
+    return AttachPayload(unsigned(pallet), unsigned(payloadPoint), payload);
 }

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +13,9 @@
 #include "CarrierLayout.h"
 #include "Haulbed.h"
 #include "ModuleHooks.h"
+#include "OwnVessel.h"
+#include "ScanText.h"
 #include "ScnEditorAPI.h"
-#include "TextReader.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -24,8 +23,6 @@
 using namespace carrier;
 
 namespace {
-
-constexpr const char* kClassName = "Haulbed";
 
 // ---- Controls ----
 
@@ -61,16 +58,10 @@ std::string SelectedComboText(HWND page, int id) {
 
 // ---- The carrier ----
 
-// Only a live vessel of this module's own class can be a carrier. Even then the
-// simulator holds a plain vessel object for it when this module made none, so the
-// object's own type decides. A carrier that was never built has nothing to edit.
+// Only a carrier that this module made can be edited, whatever its class is called;
+// one that was never built has nothing to edit.
 Haulbed* CarrierOf(OBJHANDLE vessel) {
-    if (!oapiIsVessel(vessel)) return nullptr;
-    VESSEL* object = oapiGetVesselInterface(vessel);
-    if (!object) return nullptr;
-    const char* className = object->GetClassName();
-    if (!className || std::strcmp(className, kClassName) != 0) return nullptr;
-    Haulbed* carrier = dynamic_cast<Haulbed*>(object);
+    Haulbed* carrier = OwnVessel<Haulbed>(vessel);
     return carrier && carrier->IsBuilt() ? carrier : nullptr;
 }
 
@@ -110,8 +101,9 @@ constexpr std::size_t kNumberBufferSize = 320;
 
 // A field that holds no number, or one that is not finite, counts as 0.
 double FieldReal(HWND page, int id) {
-    const std::string text = FieldText(page, id);
-    return TextReader(text).ReadNumber().value_or(0.0);
+    double value = 0.0;
+    ScanText(FieldText(page, id)).Real(value);
+    return value;
 }
 
 void SetFieldReal(HWND page, int id, double value) {
@@ -123,11 +115,10 @@ void SetFieldReal(HWND page, int id, double value) {
 // The segment count a click on the segment arrows asks for: the field's integer (1
 // when it holds none) less the click's delta, within 1 .. the carrier's segment limit.
 std::uint32_t NextSegmentCount(HWND page, int delta) {
-    const std::string text = FieldText(page, IDC_SEGMENTS);
-    // Bounded first, so that taking the delta cannot overflow.
-    const long long typed = std::clamp<long long>(TextReader(text).ReadInteger().value_or(1),
-                                                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    return ClampSegmentCount(typed - delta);
+    int typed = 1;
+    ScanText(FieldText(page, IDC_SEGMENTS)).Int(typed);
+    // In long long, so that taking the delta cannot overflow.
+    return ClampSegmentCount(static_cast<long long>(typed) - delta);
 }
 
 }  // namespace
@@ -240,16 +231,17 @@ std::string VesselName(OBJHANDLE vessel) {
 }
 
 std::string EntryName(const std::string& entry) {
-    TextReader words(entry);
+    ScanText words(entry);
     std::string_view word;
-    for (int i = 0; i < kEntryNameWord; ++i) word = words.ReadWord();
+    for (int i = 0; i < kEntryNameWord; ++i) word = words.Word();
     return std::string(word);
 }
 
-// The vessel that a name in a list stands for, or null.
-OBJHANDLE NamedVessel(const std::string& name) {
+// The vessel that a name in a list stands for, or null. The name is the function's
+// own copy, writable as the interface asks.
+OBJHANDLE NamedVessel(std::string name) {
     if (name.empty()) return nullptr;
-    OBJHANDLE vessel = oapiGetVesselByName(name.c_str());
+    OBJHANDLE vessel = oapiGetVesselByName(name.data());
     return oapiIsVessel(vessel) ? vessel : nullptr;
 }
 
@@ -409,11 +401,10 @@ void CarrierPayloadPage::Attach(HWND page, Haulbed& carrier, LRESULT index, std:
     const OBJHANDLE payload = NamedVessel(SelectedComboText(page, IDC_PAYLOAD_VESSELS));
     if (!payload) return;
     // Only a chosen point may carry the payload; its entries are the host's indices.
-    const std::string point = SelectedComboText(page, IDC_PAYLOAD_POINTS);
-    const std::optional<long long> pointIndex = TextReader(point).ReadInteger();
-    if (!pointIndex || *pointIndex < 0 || *pointIndex > std::numeric_limits<unsigned>::max()) return;
+    int pointIndex;
+    if (!ScanText(SelectedComboText(page, IDC_PAYLOAD_POINTS)).Int(pointIndex) || pointIndex < 0) return;
 
-    if (!carrier.AttachPayload(unsigned(palletIndex), unsigned(*pointIndex), payload)) return;
+    if (!carrier.AttachPayload(unsigned(palletIndex), unsigned(pointIndex), payload)) return;
     RewritePallet(page, index, palletIndex, AttachedText(palletIndex, VesselName(payload)));
     ShowOccupied(page);
 }

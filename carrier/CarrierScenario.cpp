@@ -5,13 +5,13 @@
 
 #include "CarrierLayout.h"
 #include "Haulbed.h"
-#include "TextReader.h"
+#include "ScanText.h"
+#include "WritableText.h"
 
 using namespace carrier;
 
 namespace {
 
-// Views of string literals, so their data() is also a terminated key for the writers.
 constexpr std::string_view kSegmentsKey = "SEGS";
 constexpr std::string_view kPayloadOffsetKey = "PLD_OFS";
 constexpr std::string_view kTrunnionsKey = "STS";
@@ -23,16 +23,13 @@ void Haulbed::clbkLoadStateEx(FILEHANDLE scn, void* status) {
     while (oapiReadScenario_nextline(scn, line)) {
         const std::string_view text(line);
         if (StartsWithKey(text, kSegmentsKey)) {
-            if (const auto count = TextReader(text.substr(kSegmentsKey.size())).ReadInteger())
-                segmentCount = ClampSegmentCount(*count);
+            int count;
+            if (ScanText(text.substr(kSegmentsKey.size())).Int(count)) segmentCount = ClampSegmentCount(count);
         } else if (StartsWithKey(text, kPayloadOffsetKey)) {
             // As many components as can be read; the others keep their values.
-            TextReader values(text.substr(kPayloadOffsetKey.size()));
-            for (double& component : payloadOffset.data) {
-                const auto value = values.ReadNumber();
-                if (!value) break;
-                component = *value;
-            }
+            ScanText values(text.substr(kPayloadOffsetKey.size()));
+            for (double& component : payloadOffset.data)
+                if (values.Real(component) == Scan::NoMatch) break;
         } else if (StartsWithKey(text, kTrunnionsKey)) {
             trunnionsShown = true;
         } else {
@@ -44,7 +41,7 @@ void Haulbed::clbkLoadStateEx(FILEHANDLE scn, void* status) {
 
 void Haulbed::clbkSaveState(FILEHANDLE scn) {
     VESSEL2::clbkSaveState(scn);
-    oapiWriteScenario_vec(scn, kPayloadOffsetKey.data(), payloadOffset);
-    oapiWriteScenario_int(scn, kSegmentsKey.data(), static_cast<int>(segmentCount));
-    if (trunnionsShown) oapiWriteScenario_string(scn, kTrunnionsKey.data(), "");
+    oapiWriteScenario_vec(scn, WritableText(kPayloadOffsetKey).data(), payloadOffset);
+    oapiWriteScenario_int(scn, WritableText(kSegmentsKey).data(), static_cast<int>(segmentCount));
+    if (trunnionsShown) oapiWriteScenario_string(scn, WritableText(kTrunnionsKey).data(), WritableText("").data());
 }

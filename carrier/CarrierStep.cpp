@@ -30,25 +30,25 @@ void Haulbed::AdvanceTurn() {
     switch (turnStatus) {
     case TurnStatus::ForwardToHalf:
         if (p < kTurnHalf)
-            p = std::min(p + turnStep, kTurnHalf);
+            p = (std::min)(p + turnStep, kTurnHalf);
         else if (p == kTurnHalf)
             turnStatus = TurnStatus::Stopped;
         break;
     case TurnStatus::ForwardToFull:
         if (p >= kTurnHalf && p < kTurnFull)
-            p = std::min(p + turnStep, kTurnFull);
+            p = (std::min)(p + turnStep, kTurnFull);
         else if (p == kTurnFull)
             turnStatus = TurnStatus::Stopped;
         break;
     case TurnStatus::BackToStart:
         if (p > kTurnStart && p <= kTurnHalf)
-            p = std::max(p - turnStep, kTurnStart);
+            p = (std::max)(p - turnStep, kTurnStart);
         else if (p == kTurnStart)
             turnStatus = TurnStatus::Stopped;
         break;
     case TurnStatus::BackToHalf:
         if (p > kTurnHalf)
-            p = std::max(p - turnStep, kTurnHalf);
+            p = (std::max)(p - turnStep, kTurnHalf);
         else if (p == kTurnHalf)
             turnStatus = TurnStatus::Stopped;
         break;

@@ -26,7 +26,9 @@ class Haulbed : public VESSEL3 {
 public:
     // Holds defaults only; the carrier is built when its scenario lines are read.
     Haulbed(OBJHANDLE hVessel, int flightModel);
-    ~Haulbed() override;
+    // The simulator's vessel classes declare no destructor, so ovcExit destroys the
+    // object as a Haulbed; virtual, so that this would stay sound for a derived class.
+    virtual ~Haulbed();
 
     Haulbed(const Haulbed&) = delete;
     Haulbed& operator=(const Haulbed&) = delete;

@@ -3,6 +3,12 @@
 // their own, so some ids stand for different controls on each page.
 #pragma once
 
+// Controls that are never addressed. The window system's headers do not define it;
+// the resource compiler's own headers (winres.h, afxres.h) do, as (-1).
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // The "Vessel Management" page: segments, trunnions and the payload offset.
 #define IDD_CONFIG_PAGE 101
 // The "Payloads" page: what rides on each pallet point.

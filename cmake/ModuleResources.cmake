@@ -14,6 +14,9 @@
 # dynamic symbols stay its entry points. Several scripts of one module follow each other
 # in the section; every image is a whole number of DWORDs, so they stay aligned.
 #
+# On Windows the script is compiled by the cross build's resource compiler and linked
+# into the DLL instead, as the simulator's own modules carry their resources.
+#
 # A relative path is taken from the folder of the calling CMakeLists.txt, which is also
 # the one folder searched for the script's own headers. The script must define what it
 # uses beyond windows.h, e.g. IDC_STATIC by including <winres.h>. Changing the script or
@@ -31,6 +34,24 @@ endif()
 function(add_module_resources target script)
   get_filename_component(script_path "${script}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(script_dir "${script_path}" DIRECTORY)
+
+  # Windows: the cross build's resource compiler compiles the script, and its resources
+  # are linked into the module, where the window system finds them by the module's
+  # instance handle. The headers the script includes by a quoted #include, found
+  # beside it, make its object out of date when they change.
+  if(WIN32)
+    target_sources(${target} PRIVATE "${script_path}")
+    file(STRINGS "${script_path}" include_lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+    foreach(line IN LISTS include_lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" header "${line}")
+      if(EXISTS "${script_dir}/${header}")
+        set_property(SOURCE "${script_path}" APPEND PROPERTY OBJECT_DEPENDS "${script_dir}/${header}")
+      endif()
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${script_path}")
+    return()
+  endif()
+
   get_filename_component(script_name "${script_path}" NAME_WE)
   set(res "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}.res")
   set(carrier "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}_resources.cpp")

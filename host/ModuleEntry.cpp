@@ -1,5 +1,6 @@
 // The seven exports that the simulator looks up in every vessel module, and the
 // registration of the dialog custom controls.
+#include "ModuleBinding.h"
 #include "ModuleHooks.h"
 #include "ScnEditorAPI.h"
 
@@ -9,8 +10,8 @@ namespace {
 
 // The plug-in interface version these modules are built against.
 constexpr const char* kInterfaceDate = "Aug 30 2010";
-// The modules' own build date.
-constexpr const char* kModuleDate = "Aug 25 2017";
+// The modules' own build date, in a buffer of its own: the interface hands it out as char*.
+char moduleDate[] = "Aug 25 2017";
 
 int cachedVersion = 0;
 
@@ -81,7 +82,7 @@ DLLCLBK int GetModuleVersion() {
     return cachedVersion;
 }
 
-DLLCLBK const char* ModuleDate() { return kModuleDate; }
+DLLCLBK char* ModuleDate() { return moduleDate; }
 
 DLLCLBK VESSEL* ovcInit(OBJHANDLE hVessel, int flightModel) { return CreateModuleVessel(hVessel, flightModel); }
 

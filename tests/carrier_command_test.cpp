@@ -211,8 +211,9 @@ TEST_F(CarrierKeys, CtrlSpaceOpensTheCommandBoxAndLeavesTheKeyToTheHost) {
     EXPECT_EQ(box->title, "Command");
     EXPECT_EQ(box->initialText, "");
     EXPECT_EQ(box->visibleLength, 20);
-    // The carrier's object itself (a single base, so at the same address).
-    EXPECT_EQ(box->userData, static_cast<void*>(v(h).iface));
+    // The carrier's object itself: it begins where its VESSEL2 part does, while the
+    // VESSEL part (no virtual function, so no table pointer) lies behind that.
+    EXPECT_EQ(box->userData, static_cast<void*>(v(h).callbacks()));
     EXPECT_NE(box->callback, nullptr);
 }
 

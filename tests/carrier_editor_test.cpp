@@ -398,6 +398,17 @@ TEST_F(CarrierEditorPage, SegmentCountStopsAtTheCarriersLimitWithoutRebuildingAg
     EXPECT_EQ(changeCount(), 1u);  // the carrier point only
 }
 
+TEST_F(CarrierEditorPage, TypedOffsetsReadAsPercentLfReadsThem) {
+    OBJHANDLE h = openCarrier({});
+    ASSERT_EQ(editor().show(kConfig), "");
+    type(kConfig, kOffsetX, "0x1p4");
+    type(kConfig, kOffsetY, "1e-400");
+    type(kConfig, kOffsetZ, "-0x.8m");
+    arrow(kXFineArrows, true);
+    EXPECT_EQ(text(kConfig, kOffsetX), "16.001");
+    EXPECT_TRUE(At(carrierPoint(h), 16.001, 0, -0.5));
+}
+
 TEST_F(CarrierEditorPage, TypedOffsetsReachTheCarrierOnTheNextClickOfAnyArrow) {
     OBJHANDLE h = openCarrier({"PLD_OFS 1 2 3"});
     ASSERT_EQ(editor().show(kConfig), "");
@@ -673,6 +684,20 @@ TEST_F(CarrierEditorPage, AttachWithoutAChosenPointOrPalletEntryAttachesNothing)
     EXPECT_EQ(entryTexts(kPoints), (Lines{"0"}));  // the selection notice filled nothing
 }
 
+// ---- Classes ----
+
+TEST_F(CarrierEditorPage, AnotherClassOfTheModuleGetsBothWorkingPages) {
+    OBJHANDLE h = make("L", "HaulbedLong", {"SEGS 2", "STS"});
+    ASSERT_EQ(editor().open(h), "");
+    ASSERT_EQ(editor().show(kConfig), "");
+    EXPECT_EQ(text(kConfig, kSegments), "2");
+    EXPECT_EQ(view(kConfig, kTrunnions).check, BST_CHECKED);
+    arrow(kSegmentArrows, true);
+    EXPECT_EQ(segments(h), 3u);
+    ASSERT_EQ(editor().show(kPayloads), "");
+    EXPECT_EQ(view(kPayloads, kPallets).entries, Pallets(12));
+}
+
 // ---- Soundness ----
 
 TEST_F(CarrierEditorPage, PagesNeverActOnAHandleThatIsNotABuiltCarrier) {
@@ -687,13 +712,13 @@ TEST_F(CarrierEditorPage, PagesNeverActOnAHandleThatIsNotABuiltCarrier) {
     // A carrier object that was never built, standing in for a live carrier vessel.
     OBJHANDLE shell = make("Shell", "Haulbed");
     hostsim::Module* module = host().findModule("Haulbed");
-    VESSEL2* built = v(shell).iface;
-    VESSEL2* unbuilt = static_cast<VESSEL2*>(module->ovcInit(shell, 1));
+    VESSEL* built = v(shell).iface;
+    VESSEL* unbuilt = module->ovcInit(shell, 1);
     ASSERT_NE(unbuilt, nullptr);
     v(shell).iface = unbuilt;
     // A vessel of the class for which the module made no object holds a plain one.
     OBJHANDLE plain = make("Plain", "Haulbed");
-    VESSEL2* plainBuilt = v(plain).iface;
+    VESSEL* plainBuilt = v(plain).iface;
     VESSEL3 plainObject(plain, 1);
     v(plain).iface = &plainObject;
 

@@ -91,6 +91,16 @@ TEST_F(CarrierScenario, PayloadOffsetStopsAtTheFirstValueThatIsNoNumber) {
     EXPECT_EQ(carrierPoint(h).z, 6.0);
 }
 
+// As %lf and %d read them: a hexadecimal number, a value too small for a double, and a
+// value that is not finite, which keeps its component and lets the next be read.
+TEST_F(CarrierScenario, ValuesReadAsTheScanfConversionsReadThem) {
+    OBJHANDLE h = make("C", "Haulbed", {"PLD_OFS 4 5 6", "PLD_OFS 0x1p-2 -inf 1e-400", "SEGS 0x3"});
+    EXPECT_EQ(carrierPoint(h).x, 0.25);
+    EXPECT_EQ(carrierPoint(h).y, 5.0);
+    EXPECT_EQ(carrierPoint(h).z, 0.0);
+    EXPECT_EQ(segments(h), 1u);  // %d reads the 0 before "x"
+}
+
 TEST_F(CarrierScenario, TrunnionLineShowsTrunnionsWithOrWithoutTrailingText) {
     EXPECT_EQ(trunnionMeshes(make("Plain", "Haulbed", {"STS"})), 2u);
     EXPECT_EQ(trunnionMeshes(make("Trailing", "Haulbed", {"STS whatever follows"})), 2u);

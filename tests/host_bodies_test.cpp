@@ -83,8 +83,8 @@ TEST_F(HostBodies, a_vessel_moves_with_its_body_and_keeps_its_own_motion_relativ
                                       "Orbiter:Crate\n  STATUS Orbiting Moon\n  RPOS 2000000 0 0\n  RVEL 0 0 1600\nEND\n"
                                       "END_SHIPS\n"),
               "");
-    VESSEL* lander = oapiGetVesselInterface(oapiGetVesselByName("Lander"));
-    VESSEL* orbiter = oapiGetVesselInterface(oapiGetVesselByName("Orbiter"));
+    VESSEL* lander = host().vesselByName("Lander")->iface;
+    VESSEL* orbiter = host().vesselByName("Orbiter")->iface;
     VECTOR3 moonBefore, orbiterBefore;
     lander->GetGlobalPos(moonBefore);
     orbiter->GetGlobalPos(orbiterBefore);

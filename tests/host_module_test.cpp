@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "../host/ModuleBinding.h"
 #include "HostTest.h"
 #include "hostsim/WindowSystem.h"
 

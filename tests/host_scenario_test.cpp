@@ -53,8 +53,9 @@ TEST_F(HostScenario, standard_lines_are_read_case_insensitively_and_unknown_ones
 
 TEST_F(HostScenario, a_saved_scenario_loads_back_to_the_same_text) {
     ASSERT_EQ(host().loadScenarioText(kTwoCrates), "");
-    VESSEL* a = oapiGetVesselInterface(oapiGetVesselByName("Crate-A"));
-    VESSEL* b = oapiGetVesselInterface(oapiGetVesselByName("Crate-B"));
+    char nameA[] = "Crate-A", nameB[] = "Crate-B";
+    VESSEL* a = oapiGetVesselInterface(oapiGetVesselByName(nameA));
+    VESSEL* b = oapiGetVesselInterface(oapiGetVesselByName(nameB));
     a->CreateDock(_V(0, 0, 1), _V(0, 0, 1), _V(0, 1, 0));
     b->CreateDock(_V(0, 0, 1), _V(0, 0, 1), _V(0, 1, 0));
     b->CreateDock(_V(0, 0, -1), _V(0, 0, -1), _V(0, 1, 0));

@@ -39,9 +39,10 @@ TEST_F(HostVessel, names_are_unique_and_found_without_regard_to_case) {
     OBJHANDLE a = make("Alpha", "Crate");
     OBJHANDLE b = make("Beta", "Crate");
     EXPECT_EQ(host().createVessel("ALPHA", "Crate"), nullptr);
-    EXPECT_EQ(oapiGetVesselByName("alpha"), a);
-    EXPECT_EQ(oapiGetVesselByName("BETA"), b);
-    EXPECT_EQ(oapiGetVesselByName("Gamma"), nullptr);
+    char alpha[] = "alpha", beta[] = "BETA", gamma[] = "Gamma";
+    EXPECT_EQ(oapiGetVesselByName(alpha), a);
+    EXPECT_EQ(oapiGetVesselByName(beta), b);
+    EXPECT_EQ(oapiGetVesselByName(gamma), nullptr);
     EXPECT_EQ(oapiGetVesselCount(), 2u);
     EXPECT_EQ(oapiGetVesselByIndex(0), a);
     EXPECT_EQ(oapiGetVesselByIndex(1), b);

@@ -336,6 +336,20 @@ TEST_F(TrussEditorPage, SunTrackingBoxSetsOnlyTheFlag) {
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
 }
 
+// ---- Classes ----
+
+TEST_F(TrussEditorPage, AnotherClassOfTheModuleGetsTheSameWorkingPage) {
+    OBJHANDLE h = make("L", "TrussLong", {"TYPE 2", "STS"});
+    ASSERT_EQ(editor().open(h), "");
+    ASSERT_EQ(editor().show(kPage), "");
+    EXPECT_EQ(view(kTypeList).selection, 0);
+    EXPECT_EQ(enabled(), (Ids{kTypeList, kDone, kTrunnions}));
+    EXPECT_TRUE(checked(kTrunnions));
+    ASSERT_EQ(editor().select(kPage, kTypeList, "63"), "");
+    ASSERT_EQ(editor().closeUp(kPage, kTypeList), "");
+    EXPECT_EQ(meshes(h), (Lines{"0:Truss\\SolarTruss"}));
+}
+
 // ---- Soundness ----
 
 TEST_F(TrussEditorPage, ThePageNeverActsOnAHandleThatIsNotATrussSegment) {
@@ -344,6 +358,14 @@ TEST_F(TrussEditorPage, ThePageNeverActsOnAHandleThatIsNotATrussSegment) {
     OBJHANDLE probe = make("P", "Probe");
     OBJHANDLE gone = make("G", "Truss", {"TYPE 63"});
     host().destroyVessel(gone);
+    // A plain vessel of a class that the page edits although its module is missing,
+    // and a vessel of the truss class that holds a plain object, as when the module
+    // made none for it.
+    OBJHANDLE shell = make("S", "TrussShell", {"TYPE 2"});
+    OBJHANDLE plain = make("Plain", "Truss", {"TYPE 2"});
+    VESSEL* plainBuilt = v(plain).iface;
+    VESSEL3 plainObject(plain, 1);
+    v(plain).iface = &plainObject;
 
     // A window that answers the page's question with a chosen handle.
     OBJHANDLE answer = nullptr;
@@ -353,17 +375,27 @@ TEST_F(TrussEditorPage, ThePageNeverActsOnAHandleThatIsNotATrussSegment) {
     });
     const Lines probeLines = host().saveVesselLines(probe);
     host().journal().enable();
-    for (OBJHANDLE handle : {probe, gone, static_cast<OBJHANDLE>(nullptr)}) {
+    for (OBJHANDLE handle : {probe, gone, shell, plain, static_cast<OBJHANDLE>(nullptr)}) {
         answer = handle;
         proc(fake, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(handle));
         proc(fake, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_CLOSEUP), 0);
         for (int id : {kExtendArrays, kRetractArrays, kResetTracking, kSunTracking, kExtendRadiators, kRetractRadiators, kTrunnions})
             proc(fake, WM_COMMAND, MAKEWPARAM(WORD(id), BN_CLICKED), 0);
     }
+    v(plain).iface = plainBuilt;
     EXPECT_EQ(changeCount(), 0u);
     EXPECT_GT(host().journal().count("oapiIsVessel"), 0u);
     EXPECT_EQ(host().saveVesselLines(probe), probeLines);
     EXPECT_EQ(meshes(segment), (Lines{"0:Truss\\Base2", "1:Truss\\BaseTrunnions"}));
+
+    // The editor opened on the plain vessel shows the page, which chooses nothing.
+    ASSERT_EQ(editor().open(shell), "");
+    ASSERT_EQ(editor().show(kPage), "");
+    EXPECT_EQ(view(kTypeList).selection, -1);
+    ASSERT_EQ(editor().select(kPage, kTypeList, "63"), "");
+    ASSERT_EQ(editor().closeUp(kPage, kTypeList), "");
+    EXPECT_EQ(changeCount(), 0u);
+    EXPECT_TRUE(meshes(shell).empty());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The truss lines of a scenario block through the loaded module: key matching, value
 // parsing, confirming log lines, the lines each type writes, and save-load-save.
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -131,17 +133,54 @@ TEST_F(TrussScenario, ValuesThatDoNotParseKeepTheFieldAndStillLog) {
     EXPECT_EQ(trussLog().size(), 8u);
 }
 
-TEST_F(TrussScenario, NanAndInfinityCountAsValuesThatDoNotParse) {
+TEST_F(TrussScenario, NanAndInfinityAreReadPastButNeverTaken) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63", "BASEANIM 0 0.4", "BASEANIM 0 nan", "BOXANIM 0 0.6", "BOXANIM 0 inf",
                                       "DEPLOYANIM 0 0.2", "DEPLOYANIM 0 -INF", "DEPLOYANIM 0 1e999"});
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.200", "  BASEANIM 0 0.400", "  BOXANIM 0 0.600"}));
     EXPECT_EQ(trussLog().size(), 8u);
 
-    OBJHANDLE b = make("B", "Truss", {"TYPE 2", "PLD_OFS 1 2 3", "PLD_OFS nan 5 6", "PLD_OFS 4 inf 6"});
+    // A component that is not finite keeps its value; the components after it are read.
+    OBJHANDLE b = make("B", "Truss", {"TYPE 2", "PLD_OFS 1 2 3", "PLD_OFS nan 5 6", "PLD_OFS 4 inf 7"});
     VECTOR3 p = payloadPoint(b);
     EXPECT_EQ(p.x, 4.0);
-    EXPECT_EQ(p.y, 2.0);
-    EXPECT_EQ(p.z, 3.0);
+    EXPECT_EQ(p.y, 5.0);
+    EXPECT_EQ(p.z, 7.0);
+}
+
+// As %lf and %d read them: hexadecimal numbers, values too small for a double, and
+// whatever the conversion takes as part of a number.
+TEST_F(TrussScenario, ValuesReadAsTheScanfConversionsReadThem) {
+    struct Case {
+        const char* line;
+        double x, y, z;  // of the payload point, after "PLD_OFS 7 8 9"
+    };
+    const Case cases[] = {
+        {"PLD_OFS 0x1p-2 0X1.8P1 -0x.8", 0.25, 3.0, -0.5},
+        {"PLD_OFS 1e-400 2 -1e-400", 0.0, 2.0, -0.0},
+        {"PLD_OFS 1e-320 2 3", std::strtod("1e-320", nullptr), 2.0, 3.0},  // a denormal
+        {"PLD_OFS 1e+ 2e 3", 1.0, 2.0, 3.0},  // an exponent without digits is taken, and ignored
+        {"PLD_OFS infinity 1e999 5", 7.0, 8.0, 5.0},
+        {"PLD_OFS infin 2 3", 7.0, 8.0, 9.0},  // no number: reading ends
+        {"PLD_OFS 0x 2 3", 7.0, 8.0, 9.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        host().reset();
+        host().setRoot(HOSTSIM_TEST_ROOT);
+        const VECTOR3 p = payloadPoint(make("B", "Truss", {"TYPE 2", "PLD_OFS 7 8 9", c.line}));
+        EXPECT_EQ(p.x, c.x);
+        EXPECT_EQ(std::signbit(p.x), std::signbit(c.x));
+        EXPECT_EQ(p.y, c.y);
+        EXPECT_EQ(p.z, c.z);
+        EXPECT_EQ(std::signbit(p.z), std::signbit(c.z));
+    }
+
+    // A state in hexadecimal; %d stops before "x", and a number beyond int saturates
+    // (glibc would wrap 4294967298 to 2, a base segment), so both give a 6 m segment.
+    OBJHANDLE h = make("S", "Truss", {"TYPE 63", "BASEANIM 0 0x1p-3"});
+    EXPECT_EQ(trussLines(h).at(2), "  BASEANIM 0 0.125");
+    EXPECT_EQ(trussLines(make("H", "Truss", {"TYPE 0x3F"})), (Lines{"  TYPE 6"}));
+    EXPECT_EQ(trussLines(make("W", "Truss", {"TYPE 4294967298"})), (Lines{"  TYPE 6"}));
 }
 
 TEST_F(TrussScenario, NumbersMayCarryASignAndTrailingText) {

@@ -20,7 +20,9 @@ enum class MotionStatus : std::int32_t {
 class Truss : public VESSEL3 {
 public:
     Truss(OBJHANDLE hVessel, int flightModel);
-    ~Truss() override;
+    // The simulator's vessel classes declare no destructor, so ovcExit destroys the
+    // object as a Truss; virtual, so that this would stay sound for a derived class.
+    virtual ~Truss();
 
     Truss(const Truss&) = delete;
     Truss& operator=(const Truss&) = delete;

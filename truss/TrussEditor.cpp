@@ -3,14 +3,16 @@
 // keeps nothing of its own: every message works on the segment the editor is editing.
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "ModuleHooks.h"
+#include "OwnVessel.h"
+#include "ScanText.h"
 #include "ScnEditorAPI.h"
 #include "Truss.h"
 #include "TrussConstants.h"
+#include "WritableText.h"
 #include "resource.h"
 
 using namespace truss;
@@ -18,7 +20,6 @@ using namespace truss;
 namespace {
 
 constexpr std::string_view kPageLabel = "Vessel Management";
-constexpr const char* kClassName = "Truss";
 
 // The type list, in the order the user sees it.
 constexpr std::array<const char*, 6> kTypeCodes = {"2", "6", "12", "18", "61", "63"};
@@ -48,7 +49,7 @@ UINT CheckState(bool on) { return on ? BST_CHECKED : BST_UNCHECKED; }
 // The leading integer of a list entry, 0 when it holds none.
 int TypeCode(std::string_view text) {
     int code = 0;
-    std::from_chars(text.data(), text.data() + text.size(), code);
+    ScanText(text).Int(code);
     return code;
 }
 
@@ -69,16 +70,8 @@ private:
     static void Work(HWND page, int id, Truss& segment);
 };
 
-// The handle comes from the editor; only a live vessel of this module's own class is
-// known to be a Truss, so anything else is refused before the cast.
-Truss* TrussPage::SegmentOf(OBJHANDLE vessel) {
-    if (!oapiIsVessel(vessel)) return nullptr;
-    VESSEL* object = oapiGetVesselInterface(vessel);
-    if (!object) return nullptr;
-    const char* className = object->GetClassName();
-    if (!className || std::strcmp(className, kClassName) != 0) return nullptr;
-    return static_cast<Truss*>(object);
-}
+// The handle comes from the editor; anything but a segment this module made is refused.
+Truss* TrussPage::SegmentOf(OBJHANDLE vessel) { return OwnVessel<Truss>(vessel); }
 
 Truss* TrussPage::EditedSegment(HWND page) {
     OBJHANDLE vessel = nullptr;
@@ -197,5 +190,5 @@ void AddEditorPages(HWND hEditor, OBJHANDLE /*vessel*/) {
     record.ResId = IDD_TRUSS_PAGE;
     record.TabProc = TrussPage::DialogProc;
     SendMessage(hEditor, WM_SCNEDITOR, SE_ADDPAGEBUTTON, reinterpret_cast<LPARAM>(&record));
-    oapiWriteLog("ScnEditor");
+    oapiWriteLog(WritableText("ScnEditor").data());
 }

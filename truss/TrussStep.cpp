@@ -17,13 +17,13 @@ bool StepDeployment(MotionStatus& status, double& state, double delta) {
     switch (status) {
     case MotionStatus::Decreasing:
         if (state > 0)
-            state = std::max(0.0, state - delta);
+            state = (std::max)(0.0, state - delta);
         else
             status = MotionStatus::Stopped;
         return true;
     case MotionStatus::Increasing:
         if (state < 1)
-            state = std::min(1.0, state + delta);
+            state = (std::min)(1.0, state + delta);
         else
             status = MotionStatus::Stopped;
         return true;
@@ -40,7 +40,7 @@ bool StepRotation(MotionStatus& status, double& state, double delta) {
         if (state < 0) {
             status = MotionStatus::Stopped;
         } else {
-            state = std::max(0.0, state - delta);
+            state = (std::max)(0.0, state - delta);
             if (state == 0) state = 1;
         }
         return true;
@@ -48,7 +48,7 @@ bool StepRotation(MotionStatus& status, double& state, double delta) {
         if (state > 1) {
             status = MotionStatus::Stopped;
         } else {
-            state = std::min(1.0, state + delta);
+            state = (std::min)(1.0, state + delta);
             if (state == 1) state = 0;
         }
         return true;
@@ -69,8 +69,8 @@ double TrackerStep(double t, double g, double d) {
         const double r = t + d;
         return r >= 1 ? r - 1 : r;
     }
-    if (t > g) return std::max(t - d, g);
-    return std::min(t + d, g);
+    if (t > g) return (std::max)(t - d, g);
+    return (std::min)(t + d, g);
 }
 
 // An angle in radians as a fraction of a turn, from 0 up to 1.
@@ -83,7 +83,7 @@ double TurnFraction(double radians) {
 // One step of the home motion of one axis: from its target toward the nearer of 0
 // and 1; on arrival the axis rests at 0 and its flag clears.
 void StepHome(double& target, bool& homing, double& tracked, double delta) {
-    const double v = target > 0.5 ? std::min(1.0, target + delta) : std::max(0.0, target - delta);
+    const double v = target > 0.5 ? (std::min)(1.0, target + delta) : (std::max)(0.0, target - delta);
     target = v;
     if (v == 1 || v == 0) {
         target = 0;

@@ -2,6 +2,12 @@
 // the page's dialog procedure.
 #pragma once
 
+// Controls that are never addressed. The window system's headers do not define it;
+// the resource compiler's own headers (winres.h, afxres.h) do, as (-1).
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // The "Vessel Management" page of the scenario editor.
 #define IDD_TRUSS_PAGE 101
 

@@ -2,13 +2,22 @@
 // animation transforms, key codes and the oapi... functions.
 #pragma once
 
-#include <cstddef>
+#include <windows.h>
 
-#include "windows.h"
-
-// Entry points that the simulator looks up by name in a module.
+// DLLCLBK marks a module's entry points, which the simulator looks up by name;
+// OAPIFUNC the simulator's own functions, which a module imports from it. Whoever
+// implements the interface defines OAPI_IMPLEMENTATION, so that it exports them.
+#ifdef _WIN32
+#define DLLCLBK extern "C" __declspec(dllexport)
+#ifdef OAPI_IMPLEMENTATION
+#define OAPIFUNC __declspec(dllexport)
+#else
+#define OAPIFUNC __declspec(dllimport)
+#endif
+#else
 #define DLLCLBK extern "C" __attribute__((visibility("default")))
 #define OAPIFUNC
+#endif
 
 union VECTOR3 {
     double data[3];
@@ -101,7 +110,8 @@ public:
 };
 
 // Keyboard scan codes.
-#define KEYDOWN(buf, key) (((buf)[key] & 0x80) != 0)
+// Nonzero while the key is held in a key-state array.
+#define KEYDOWN(buf, key) (buf[key] & 0x80)
 constexpr DWORD OAPI_KEY_ESCAPE = 0x01;
 constexpr DWORD OAPI_KEY_Q = 0x10, OAPI_KEY_W = 0x11, OAPI_KEY_E = 0x12, OAPI_KEY_R = 0x13, OAPI_KEY_T = 0x14,
                 OAPI_KEY_Y = 0x15, OAPI_KEY_U = 0x16, OAPI_KEY_I = 0x17, OAPI_KEY_O = 0x18, OAPI_KEY_P = 0x19;
@@ -119,30 +129,30 @@ constexpr DWORD OAPI_KEY_RALT = 0xB8;
 
 class VESSEL;
 
-// Module binding.
-OAPIFUNC void InitLib(HINSTANCE module);
-OAPIFUNC int Date2Int(const char* date);
-
 // Log.
-OAPIFUNC void oapiWriteLog(const char* line);
+OAPIFUNC void oapiWriteLog(char* line);
 
 // Vessels and objects.
-OAPIFUNC VESSEL* oapiGetVesselInterface(OBJHANDLE vessel);
-OAPIFUNC OBJHANDLE oapiGetVesselByName(const char* name);
+OAPIFUNC VESSEL* oapiGetVesselInterface(OBJHANDLE hVessel);
+OAPIFUNC OBJHANDLE oapiGetVesselByName(char* name);
 OAPIFUNC DWORD oapiGetVesselCount();
 OAPIFUNC OBJHANDLE oapiGetVesselByIndex(int index);
-OAPIFUNC bool oapiIsVessel(OBJHANDLE object);
-OAPIFUNC void oapiGetObjectName(OBJHANDLE object, char* name, int n);
+OAPIFUNC bool oapiIsVessel(OBJHANDLE hVessel);
+OAPIFUNC void oapiGetObjectName(OBJHANDLE hObj, char* name, int n);
 
 // Scenario files.
 OAPIFUNC bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line);
-OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, const char* item, const char* value);
-OAPIFUNC void oapiWriteScenario_int(FILEHANDLE scn, const char* item, int value);
-OAPIFUNC void oapiWriteScenario_float(FILEHANDLE scn, const char* item, double value);
-OAPIFUNC void oapiWriteScenario_vec(FILEHANDLE scn, const char* item, const VECTOR3& value);
+OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, char* item, char* string);
+OAPIFUNC void oapiWriteScenario_int(FILEHANDLE scn, char* item, int i);
+OAPIFUNC void oapiWriteScenario_float(FILEHANDLE scn, char* item, double d);
+OAPIFUNC void oapiWriteScenario_vec(FILEHANDLE scn, char* item, const VECTOR3& vec);
 
-// Text input box. The callback gets the box id, the entered text and the user data,
-// and returns whether the input was accepted.
-using InputBoxCallback = bool (*)(void* id, char* text, void* userData);
-OAPIFUNC void oapiOpenInputBox(const char* title, InputBoxCallback callback, const char* initial = nullptr,
-                               int visibleLength = 20, void* userData = nullptr);
+// Text input box. Clbk gets the box, the entered text and usrdata, and returns
+// whether the input was accepted.
+OAPIFUNC void oapiOpenInputBox(char* title, bool (*Clbk)(void*, char*, void*), char* buf = 0, int vislen = 20,
+                               void* usrdata = 0);
+
+#ifdef ORBITER_MODULE
+// The module's build date, as text.
+DLLCLBK char* ModuleDate();
+#endif

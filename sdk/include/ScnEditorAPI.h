@@ -4,7 +4,6 @@
 
 #include "OrbiterAPI.h"
 
-constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_SCNEDITOR = WM_USER;
 // wParam of WM_SCNEDITOR sent to the editor: add a page; lParam is an EditorPageSpec*.
 constexpr WPARAM SE_ADDPAGEBUTTON = 2;

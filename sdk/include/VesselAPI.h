@@ -1,5 +1,7 @@
 // Vessel base classes. A module derives its vessel class from VESSEL3 and overrides
-// the callbacks it needs; the member functions reach the simulator.
+// the callbacks it needs; the member functions reach the simulator. VESSEL has no
+// virtual function and none of the three declares a destructor: a module destroys
+// its objects through its own class, and finds out what a VESSEL* is through Version().
 #pragma once
 
 #include "OrbiterAPI.h"
@@ -7,7 +9,9 @@
 class VESSEL {
 public:
     VESSEL(OBJHANDLE hVessel, int fmodel = 1);
-    virtual ~VESSEL();
+
+    // 0 for a VESSEL, 1 for a VESSEL2, 2 for a VESSEL3: the callbacks the object has.
+    int Version() const { return version; }
 
     OBJHANDLE GetHandle() const { return hVessel; }
     char* GetName() const;
@@ -63,6 +67,9 @@ public:
     // Scenario lines that the vessel does not read itself.
     void ParseScenarioLineEx(char* line, void* status) const;
 
+protected:
+    int version;  // set by the constructor of each class
+
 private:
     OBJHANDLE hVessel;
     int flightModel;
@@ -70,7 +77,7 @@ private:
 
 class VESSEL2 : public VESSEL {
 public:
-    VESSEL2(OBJHANDLE hVessel, int fmodel = 1) : VESSEL(hVessel, fmodel) {}
+    VESSEL2(OBJHANDLE hVessel, int fmodel = 1);
 
     virtual void clbkSetClassCaps(FILEHANDLE cfg);
     virtual void clbkSaveState(FILEHANDLE scn);
@@ -84,7 +91,7 @@ public:
 
 class VESSEL3 : public VESSEL2 {
 public:
-    VESSEL3(OBJHANDLE hVessel, int fmodel = 1) : VESSEL2(hVessel, fmodel) {}
+    VESSEL3(OBJHANDLE hVessel, int fmodel = 1);
 
-    virtual int clbkGeneric(int msgid, int prm, void* context);
+    virtual int clbkGeneric(int msgid = 0, int prm = 0, void* context = NULL);
 };

@@ -252,12 +252,12 @@ Module* Host::loadModule(const std::string& name, std::string* whyNot) {
         return refuse(why ? why : "the system loader refused it");
     }
     auto h = static_cast<HMODULE>(m->library);
-    m->ovcInit = reinterpret_cast<Module::OvcInitFn>(GetProcAddress(h, "ovcInit"));
-    m->ovcExit = reinterpret_cast<Module::OvcExitFn>(GetProcAddress(h, "ovcExit"));
-    m->secInit = reinterpret_cast<Module::SecInitFn>(GetProcAddress(h, "secInit"));
-    m->getModuleVersion = reinterpret_cast<Module::VersionFn>(GetProcAddress(h, "GetModuleVersion"));
+    m->ovcInit = moduleExport<Module::OvcInitFn>(h, "ovcInit");
+    m->ovcExit = moduleExport<Module::OvcExitFn>(h, "ovcExit");
+    m->secInit = moduleExport<Module::SecInitFn>(h, "secInit");
+    m->getModuleVersion = moduleExport<Module::VersionFn>(h, "GetModuleVersion");
     modules_.push_back(std::move(m));
-    if (auto init = reinterpret_cast<Module::InitModuleFn>(GetProcAddress(h, "InitModule"))) init(h);
+    if (auto init = moduleExport<Module::InitModuleFn>(h, "InitModule")) init(h);
     return modules_.back().get();
 }
 
@@ -281,7 +281,7 @@ void Host::unloadModules() {
 
 namespace {
 // A vessel of a class without a module, or whose module could not make one.
-class PlainVessel : public VESSEL3 {
+class PlainVessel final : public VESSEL3 {
 public:
     using VESSEL3::VESSEL3;
 };
@@ -313,7 +313,7 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
     if (cls && !cls->moduleName.empty()) {
         Module* m = loadModule(cls->moduleName);
         if (m && m->ovcInit) {
-            v->iface = static_cast<VESSEL2*>(m->ovcInit(v->handle, 1));
+            v->iface = m->ovcInit(v->handle, 1);
             if (v->iface) v->module = m;
             else writeLog("Module " + m->name + " made no vessel for " + name);
         } else if (m) {
@@ -321,8 +321,10 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
         }
     }
     if (!v->iface) v->iface = new PlainVessel(v->handle, 1);
+    if (v->iface->Version() >= 1) v->withCallbacks = static_cast<VESSEL2*>(v->iface);
 
-    v->iface->clbkSetClassCaps(nullptr);
+    VESSEL2* callbacks = v->callbacks();
+    if (callbacks) callbacks->clbkSetClassCaps(nullptr);
     if (cls && cls->emptyMass) v->emptyMass = *cls->emptyMass;
 
     auto [reading, scn] = reg().files.emplace();
@@ -330,7 +332,12 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
     reading->lineNumbers = block.lineNumbers;
     int status = 0;
     reg().reading = reading;
-    v->iface->clbkLoadStateEx(scn, &status);
+    if (callbacks) {
+        callbacks->clbkLoadStateEx(scn, &status);
+    } else {  // a bare VESSEL reads no line itself
+        char* line;
+        while (oapiReadScenario_nextline(scn, line)) v->iface->ParseScenarioLineEx(line, &status);
+    }
     reg().reading = nullptr;
     reg().files.remove(scn);
     return v->handle;
@@ -345,10 +352,13 @@ void Host::destroyVessel(OBJHANDLE handle) {
     for (size_t i = 0; i < v->docks.size(); ++i) undockPort(*v, i);
     if (inputBox_ && inputBox_->opener == handle) inputBox_.reset();
 
-    // The module's object may still call the host while it is destroyed.
-    if (v->module && v->module->ovcExit) v->module->ovcExit(v->iface);
-    else delete v->iface;
+    // The module's object may still call the host while it is destroyed. Only the
+    // module knows its object's class; without ovcExit the object stays its own.
+    if (!v->module) delete static_cast<PlainVessel*>(v->iface);
+    else if (v->module->ovcExit) v->module->ovcExit(v->iface);
+    else writeLog("Module " + v->module->name + " has no ovcExit; the object of " + v->name + " is left to it");
     v->iface = nullptr;
+    v->withCallbacks = nullptr;
 
     for (auto& anim : v->animations)
         while (!anim.components.empty()) deleteComponent(*v, anim.components.back());
@@ -417,8 +427,8 @@ bool Host::dock(OBJHANDLE a, UINT portA, OBJHANDLE b, UINT portB) {
     if (da->mate || db->mate) return false;
     da->mate = db;
     db->mate = da;
-    va->iface->clbkDockEvent(int(portA), b);
-    vb->iface->clbkDockEvent(int(portB), a);
+    if (VESSEL2* callbacks = va->callbacks()) callbacks->clbkDockEvent(int(portA), b);
+    if (VESSEL2* callbacks = vb->callbacks()) callbacks->clbkDockEvent(int(portB), a);
     return true;
 }
 
@@ -445,7 +455,8 @@ VECTOR3 Host::globalPosition(const Vessel& v) { return bodies_.position(v.body, 
 
 void Host::step(double dt) {
     const double date = mjd();
-    for (size_t i = 0; i < order_.size(); ++i) order_[i]->iface->clbkPreStep(simTime_, dt, date);
+    for (size_t i = 0; i < order_.size(); ++i)
+        if (VESSEL2* callbacks = order_[i]->callbacks()) callbacks->clbkPreStep(simTime_, dt, date);
     moveVessels(dt);
     // Time is counted in steps of one length, so that it does not drift by sums.
     if (dt != stepLength_) {
@@ -551,7 +562,8 @@ int Host::deliverKey(DWORD key, bool down, const std::vector<DWORD>& held) {
     for (DWORD k : held)
         if (k < 256) state[k] = char(0x80);
     if (down) state[key] = char(0x80);
-    return v->iface->clbkConsumeBufferedKey(key, down, state);
+    VESSEL2* callbacks = v->callbacks();
+    return callbacks ? callbacks->clbkConsumeBufferedKey(key, down, state) : 0;
 }
 
 int Host::pressKey(DWORD key, const std::vector<DWORD>& held) { return deliverKey(key, true, held); }

@@ -1,4 +1,5 @@
-// The oapi... functions and the module binding calls.
+// The oapi... functions and the module binding calls (InitLib and Date2Int, which the
+// modules' entry layer declares itself: no published header does).
 #include <dlfcn.h>
 #include <link.h>
 
@@ -8,6 +9,7 @@
 #include "Registry.h"
 #include "Text.h"
 #include "hostsim/Host.h"
+#include "hostsim/WindowSystem.h"
 
 using namespace hostsim;
 
@@ -21,8 +23,8 @@ void InitLib(HINSTANCE module) {
     link_map* map = nullptr;
     if (module && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name)
         file = std::filesystem::path(map->l_name).filename().string();
-    auto date = reinterpret_cast<const char* (*)()>(GetProcAddress(module, "ModuleDate"));
-    auto version = reinterpret_cast<int (*)()>(GetProcAddress(module, "GetModuleVersion"));
+    auto date = moduleExport<char* (*)()>(module, "ModuleDate");
+    auto version = moduleExport<int (*)()>(module, "GetModuleVersion");
     std::string line = "Module " + file;
     if (date || version) {
         line += " [";
@@ -48,7 +50,7 @@ int Date2Int(const char* date) {
     return 0;
 }
 
-void oapiWriteLog(const char* line) {
+void oapiWriteLog(char* line) {
     journal().record(std::string("oapiWriteLog ") + (line ? line : ""));
     Host::instance().writeLog(line ? line : "");
 }
@@ -59,7 +61,7 @@ VESSEL* oapiGetVesselInterface(OBJHANDLE vessel) {
     return v ? v->iface : nullptr;
 }
 
-OBJHANDLE oapiGetVesselByName(const char* name) {
+OBJHANDLE oapiGetVesselByName(char* name) {
     journal().record(std::string("oapiGetVesselByName ") + (name ? name : ""));
     Vessel* v = name ? Host::instance().vesselByName(name) : nullptr;
     return v ? v->handle : nullptr;
@@ -121,21 +123,20 @@ void writeLine(FILEHANDLE scn, const char* item, const std::string& value) {
 }
 }  // namespace
 
-void oapiWriteScenario_string(FILEHANDLE scn, const char* item, const char* value) {
+void oapiWriteScenario_string(FILEHANDLE scn, char* item, char* value) {
     writeLine(scn, item, value ? value : "");
 }
-void oapiWriteScenario_int(FILEHANDLE scn, const char* item, int value) {
+void oapiWriteScenario_int(FILEHANDLE scn, char* item, int value) {
     writeLine(scn, item, std::to_string(value));
 }
-void oapiWriteScenario_float(FILEHANDLE scn, const char* item, double value) {
+void oapiWriteScenario_float(FILEHANDLE scn, char* item, double value) {
     writeLine(scn, item, formatNumber(value));
 }
-void oapiWriteScenario_vec(FILEHANDLE scn, const char* item, const VECTOR3& value) {
+void oapiWriteScenario_vec(FILEHANDLE scn, char* item, const VECTOR3& value) {
     writeLine(scn, item, formatVector(value));
 }
 
-void oapiOpenInputBox(const char* title, InputBoxCallback callback, const char* initial, int visibleLength,
-                      void* userData) {
+void oapiOpenInputBox(char* title, InputBoxCallback callback, char* initial, int visibleLength, void* userData) {
     journal().record(std::string("oapiOpenInputBox ") + (title ? title : "") + " " + std::to_string(visibleLength) +
                      " " + formatPointer(userData));
     InputBox box;

@@ -251,7 +251,8 @@ std::vector<std::string> Host::saveVesselLines(OBJHANDLE handle) {
     if (!v) return {};
     auto [f, scn] = Registry::get().files.emplace();
     f->writing = true;
-    v->iface->clbkSaveState(scn);
+    if (VESSEL2* callbacks = v->callbacks()) callbacks->clbkSaveState(scn);
+    else writeStandardLines(*v, *f);  // a bare VESSEL saves what the host keeps of it
     std::vector<std::string> lines = std::move(f->lines);
     Registry::get().files.remove(scn);
     return lines;
@@ -483,7 +484,8 @@ std::string Host::loadScenarioText(const std::string& fileText) {
         else warn("the focus vessel " + focusName + " is not in the scenario");
     }
     if (!focus_ && !order_.empty()) focus_ = order_.front()->handle;
-    for (Vessel* v : order_) v->iface->clbkPostCreation();
+    for (Vessel* v : order_)
+        if (VESSEL2* callbacks = v->callbacks()) callbacks->clbkPostCreation();
     return {};
 }
 

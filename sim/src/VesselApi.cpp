@@ -80,15 +80,16 @@ bool undockPort(Vessel& v, size_t port) {
     mate->mate = nullptr;
     Vessel& other = *mate->owner;
     auto matePort = std::find(other.docks.begin(), other.docks.end(), mate) - other.docks.begin();
-    v.iface->clbkDockEvent(int(port), nullptr);
-    other.iface->clbkDockEvent(int(matePort), nullptr);
+    if (VESSEL2* callbacks = v.callbacks()) callbacks->clbkDockEvent(int(port), nullptr);
+    if (VESSEL2* callbacks = other.callbacks()) callbacks->clbkDockEvent(int(matePort), nullptr);
     return true;
 }
 
 }  // namespace hostsim
 
-VESSEL::VESSEL(OBJHANDLE h, int fmodel) : hVessel(h), flightModel(fmodel) {}
-VESSEL::~VESSEL() = default;
+VESSEL::VESSEL(OBJHANDLE h, int fmodel) : version(0), hVessel(h), flightModel(fmodel) {}
+VESSEL2::VESSEL2(OBJHANDLE h, int fmodel) : VESSEL(h, fmodel) { version = 1; }
+VESSEL3::VESSEL3(OBJHANDLE h, int fmodel) : VESSEL2(h, fmodel) { version = 2; }
 
 char* VESSEL::GetName() const {
     static char none[] = "";

@@ -12,7 +12,7 @@
 
 namespace {
 
-class Probe : public VESSEL3 {
+class Probe final : public VESSEL3 {
 public:
     Probe(OBJHANDLE hVessel, int flightModel) : VESSEL3(hVessel, flightModel) {}
 };
@@ -36,7 +36,7 @@ std::string textOf(HWND wnd) {
     return text;
 }
 
-void log(const std::string& line) { oapiWriteLog(line.c_str()); }
+void log(std::string line) { oapiWriteLog(line.data()); }
 
 // What the page sees of the control that sent a command, at the moment it arrives.
 std::string stateOf(HWND dialog, int id, HWND control) {
@@ -122,7 +122,7 @@ void AddPage(HWND editor, const char* label, WORD resource, DLGPROC proc) {
     EditorPageSpec record;
     std::memset(&record, 0, sizeof record);
     // A 32-character label fills the field without a terminator.
-    std::memcpy(record.btnlabel, label, std::min(std::strlen(label), sizeof record.btnlabel));
+    std::memcpy(record.btnlabel, label, (std::min)(std::strlen(label), sizeof record.btnlabel));
     record.hDLL = thisModule();
     record.ResId = resource;
     record.TabProc = proc;

@@ -4,6 +4,12 @@
 
 #include "EditorProbeBase.h"
 
+// Controls that are never addressed. The window system's headers do not define it;
+// the resource compiler's own headers (winres.h, afxres.h) do, as (-1).
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_CONTROLS 201
 #define IDD_SECOND 202
 #define IDD_BROKEN 203

@@ -3,7 +3,7 @@
 
 namespace {
 
-class Idle : public VESSEL3 {
+class Idle final : public VESSEL3 {
 public:
     Idle(OBJHANDLE hVessel, int flightModel) : VESSEL3(hVessel, flightModel) {}
     void clbkPreStep(double, double, double) override {}

@@ -1,4 +1,6 @@
 // A module with no unload entry at all.
 #include "Orbitersdk.h"
 
-DLLCLBK void InitModule(HINSTANCE) { oapiWriteLog("NoExit: InitModule"); }
+char initLine[] = "NoExit: InitModule";
+
+DLLCLBK void InitModule(HINSTANCE) { oapiWriteLog(initLine); }

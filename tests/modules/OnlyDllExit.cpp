@@ -1,5 +1,8 @@
 // A module whose only unload entry is "opcDLLExit".
 #include "Orbitersdk.h"
 
-DLLCLBK void InitModule(HINSTANCE) { oapiWriteLog("OnlyDllExit: InitModule"); }
-DLLCLBK void opcDLLExit(HINSTANCE) { oapiWriteLog("OnlyDllExit: opcDLLExit"); }
+char initLine[] = "OnlyDllExit: InitModule";
+char exitLine[] = "OnlyDllExit: opcDLLExit";
+
+DLLCLBK void InitModule(HINSTANCE) { oapiWriteLog(initLine); }
+DLLCLBK void opcDLLExit(HINSTANCE) { oapiWriteLog(exitLine); }

@@ -45,6 +45,9 @@ struct VesselClass {
     std::optional<double> emptyMass;  // "EmptyMass = ..."
 };
 
+// What oapiOpenInputBox calls with the box, the entered text and the user data.
+using InputBoxCallback = bool (*)(void*, char*, void*);
+
 // A text input box that a module opened and nobody has answered yet.
 struct InputBox {
     std::string title;

@@ -116,7 +116,10 @@ struct Animation {
 
 struct Vessel {
     // What every step reads comes first, so that it shares few cache lines.
-    VESSEL2* iface = nullptr;  // the module's object (every module class derives from VESSEL2), or a plain one
+    VESSEL* iface = nullptr;  // the module's object as ovcInit returned it, or a plain one
+    // The object's callbacks, found once when it is made; a bare VESSEL (Version 0) has none.
+    VESSEL2* withCallbacks = nullptr;
+    VESSEL2* callbacks() const { return withCallbacks; }
     Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
     bool landed = false;  // STATUS Landed: stays where it was put
     Body body = Body::Sun;

@@ -1,7 +1,9 @@
 // The subset of the window system that the modules use: types, window classes,
-// drawing objects, system colours and module exports. Implemented by libhostsim.
+// drawing objects, system colours and module exports. Implemented by libhostsim; a
+// Windows build uses the platform's own header instead.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #define CALLBACK
@@ -50,7 +52,7 @@ using HGDIOBJ = void*;
 
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using DLGPROC = INT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
-using FARPROC = void (*)();
+using FARPROC = INT_PTR(WINAPI*)();
 
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
@@ -130,7 +132,7 @@ inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<UINT_PTR>(nam
 // Window class style: a class that every module's dialogs may use.
 constexpr UINT CS_GLOBALCLASS = 0x4000;
 
-// Window messages.
+// Window messages; from WM_USER on, a window class numbers its own.
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
@@ -146,6 +148,7 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_USER = 0x0400;
 
 // Scroll notification codes carried by WM_HSCROLL and WM_VSCROLL.
 constexpr WORD SB_THUMBPOSITION = 4;
@@ -311,7 +314,7 @@ constexpr DWORD CBS_NOINTEGRALHEIGHT = 0x0400;
 constexpr DWORD CBS_DISABLENOSCROLL = 0x0800;
 constexpr DWORD CBS_UPPERCASE = 0x2000;
 constexpr DWORD CBS_LOWERCASE = 0x4000;
-constexpr WORD CBN_ERRSPACE = WORD(-1);
+constexpr int CBN_ERRSPACE = -1;
 constexpr WORD CBN_SELCHANGE = 1;
 constexpr WORD CBN_DBLCLK = 2;
 constexpr WORD CBN_SETFOCUS = 3;
@@ -362,7 +365,7 @@ constexpr DWORD LBS_DISABLENOSCROLL = 0x1000;
 constexpr DWORD LBS_NODATA = 0x2000;
 constexpr DWORD LBS_NOSEL = 0x4000;
 constexpr DWORD LBS_STANDARD = LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER;
-constexpr WORD LBN_ERRSPACE = WORD(-2);
+constexpr int LBN_ERRSPACE = -2;
 constexpr WORD LBN_SELCHANGE = 1;
 constexpr WORD LBN_DBLCLK = 2;
 constexpr WORD LBN_SELCANCEL = 3;
@@ -485,3 +488,34 @@ LONG_PTR GetWindowLongPtr(HWND wnd, int index);
 LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value);
 LONG GetWindowLong(HWND wnd, int index);
 LONG SetWindowLong(HWND wnd, int index, LONG value);
+
+// As the window system's header does, unless the includer asks it not to, min and max
+// are macros: code that includes this header writes (std::max)(a, b). The platform's
+// C++ library is written to survive the macros and ours is not, so the standard
+// headers that code around the interface uses are read first; the macros reach only
+// the code that follows.
+#ifndef NOMINMAX
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+#ifndef max
+#define max(a, b) (((a) > (b)) ? (a) : (b))
+#endif
+#ifndef min
+#define min(a, b) (((a) < (b)) ? (a) : (b))
+#endif
+#endif

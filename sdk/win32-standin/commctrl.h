@@ -2,7 +2,7 @@
 // buttons). Implemented by libhostsim.
 #pragma once
 
-#include "windows.h"
+#include <windows.h>
 
 // The window class of the up-down control.
 #define UPDOWN_CLASS "msctls_updown32"
