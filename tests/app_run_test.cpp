@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "HostTest.h"
@@ -232,6 +234,41 @@ TEST_F(RunStatus, a_dump_shows_names_that_are_not_utf8_with_the_replacement_char
     o.dump = "-";
     EXPECT_EQ(run(o), hostsim::kDone) << err.str();
     EXPECT_NE(out.str().find("\"name\": \"Caf\xef\xbf\xbd\""), std::string::npos) << out.str();
+}
+
+}  // namespace
+
+namespace {
+
+// The peak memory of a hostsim process, in KiB, as the system counts it.
+long peakKib(std::vector<std::string> args) {
+    args.insert(args.begin(), HOSTSIM_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+TEST(RenderMemory, a_full_hd_picture_of_the_station_takes_less_than_40_MiB) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory is not the program's";
+#endif
+    const std::string addon = HOSTSIM_TEST_ROOT;
+    const std::string out = (std::filesystem::temp_directory_path() / ("hostsim_fullhd_" + std::to_string(::getpid()) + ".png")).string();
+    const long kib = peakKib({"render", addon + "/Scenarios/Station.scn", "--script", addon + "/Scenarios/Station.script",
+                              "--at", "60", "--size", "1920x1080", "--out", out, "--root", addon});
+    std::filesystem::remove(out);
+    ASSERT_GT(kib, 0) << "hostsim render failed";
+    EXPECT_LT(kib, 40 * 1024);
 }
 
 }  // namespace

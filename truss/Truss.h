@@ -138,11 +138,18 @@ private:
     std::array<UINT, kBaseGroupCount> baseGroups;
     std::array<UINT, kBoxGroupCount> boxGroups;
 
-    // Transforms of the current type, owned here and handed to the simulator by pointer.
-    Table<std::unique_ptr<MGROUP_ROTATE>, kRadiatorRows, kRadiatorPanels> radiatorTransforms;
+    // Transforms of the current type, owned here and handed to the simulator by pointer:
+    // one block per build, so that a build allocates once, not once per panel.
+    struct RadiatorTransforms {
+        Table<std::optional<MGROUP_ROTATE>, kRadiatorRows, kRadiatorPanels> panels;
+    };
+    struct SolarTransforms {
+        std::optional<MGROUP_ROTATE> base, box;
+        Table<std::optional<MGROUP_ROTATE>, kBlanketRows, kBlanketPanels> blankets;
+        std::array<std::optional<MGROUP_TRANSLATE>, kMastRows> tips;
+        Table<std::optional<MGROUP_TRANSLATE>, kMastRows, kMastSegments> mast;
+    };
+    std::unique_ptr<RadiatorTransforms> radiatorTransforms;
+    std::unique_ptr<SolarTransforms> solarTransforms;
     Table<ANIMATIONCOMPONENT_HANDLE, kRadiatorRows, kRadiatorPanels> radiatorComponents{};
-    std::unique_ptr<MGROUP_ROTATE> baseTransform, boxTransform;
-    Table<std::unique_ptr<MGROUP_ROTATE>, kBlanketRows, kBlanketPanels> blanketTransforms;
-    std::array<std::unique_ptr<MGROUP_TRANSLATE>, kMastRows> tipTransforms;
-    Table<std::unique_ptr<MGROUP_TRANSLATE>, kMastRows, kMastSegments> mastTransforms;
 };

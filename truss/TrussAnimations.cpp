@@ -103,6 +103,7 @@ void Truss::DefineRadiatorAnimation() {
     // animations that point at the transforms replaced below.
     DeleteTypeAnimations();
     animRadiator = NewTypeAnimation();
+    radiatorTransforms = std::make_unique<RadiatorTransforms>();
 
     for (int k = 0; k < kRadiatorPanels; ++k) {
         const int s = Alternation(k);
@@ -125,10 +126,9 @@ void Truss::DefineRadiatorAnimation() {
             else if (k > 0)
                 parent = radiatorComponents[row][k - 1];
 
-            auto& transform = radiatorTransforms[row][k];
-            transform = std::make_unique<MGROUP_ROTATE>(kMainMesh, &radiatorGroups[row][k], 1, ref, axis,
-                                                        Radians(degrees));
-            radiatorComponents[row][k] = AddAnimationComponent(animRadiator, 0, 1, transform.get(), parent);
+            auto& transform =
+                radiatorTransforms->panels[row][k].emplace(kMainMesh, &radiatorGroups[row][k], 1, ref, axis, Radians(degrees));
+            radiatorComponents[row][k] = AddAnimationComponent(animRadiator, 0, 1, &transform, parent);
         }
     }
 }
@@ -139,12 +139,13 @@ void Truss::DefineSolarAnimations() {
     // Gimbal: the box turns on the base, so the box component hangs from the base's.
     animBox = NewTypeAnimation();
     animBase = NewTypeAnimation();
-    baseTransform = std::make_unique<MGROUP_ROTATE>(kMainMesh, baseGroups.data(), kBaseGroupCount, _V(0, 0, 0),
-                                                    _V(1, 0, 0), Radians(360));
-    ANIMATIONCOMPONENT_HANDLE baseComponent = AddAnimationComponent(animBase, 0, 1, baseTransform.get());
-    boxTransform = std::make_unique<MGROUP_ROTATE>(kMainMesh, boxGroups.data(), kBoxGroupCount, _V(0, 0, 0),
-                                                   _V(0, 0, 1), Radians(360));
-    ANIMATIONCOMPONENT_HANDLE boxComponent = AddAnimationComponent(animBox, 0, 1, boxTransform.get(), baseComponent);
+    solarTransforms = std::make_unique<SolarTransforms>();
+    SolarTransforms& t = *solarTransforms;
+    ANIMATIONCOMPONENT_HANDLE baseComponent = AddAnimationComponent(
+        animBase, 0, 1, &t.base.emplace(kMainMesh, baseGroups.data(), kBaseGroupCount, _V(0, 0, 0), _V(1, 0, 0), Radians(360)));
+    ANIMATIONCOMPONENT_HANDLE boxComponent = AddAnimationComponent(
+        animBox, 0, 1, &t.box.emplace(kMainMesh, boxGroups.data(), kBoxGroupCount, _V(0, 0, 0), _V(0, 0, 1), Radians(360)),
+        baseComponent);
 
     // Blankets: four fan-folded stacks, each panel hanging from the one before it.
     animDeploy = NewTypeAnimation();
@@ -167,10 +168,9 @@ void Truss::DefineSolarAnimations() {
                 ref = _V(0, -kBlanketFoldHeight * s, side * kLastBlanketZ);
                 degrees = side * 180;
             }
-            auto& transform = blanketTransforms[row][k];
-            transform = std::make_unique<MGROUP_ROTATE>(kMainMesh, &blanketGroups[row][k], 1, ref, _V(1, 0, 0),
-                                                        Radians(degrees));
-            previousPanel[row] = AddAnimationComponent(animDeploy, 0, 1, transform.get(),
+            auto& transform = t.blankets[row][k].emplace(kMainMesh, &blanketGroups[row][k], 1, ref, _V(1, 0, 0),
+                                                         Radians(degrees));
+            previousPanel[row] = AddAnimationComponent(animDeploy, 0, 1, &transform,
                                                        k == 0 ? boxComponent : previousPanel[row]);
         }
     }
@@ -179,19 +179,16 @@ void Truss::DefineSolarAnimations() {
     animExtend = NewTypeAnimation();
     for (int row = 0; row < kMastRows; ++row) {
         const double side = row == 0 ? -1.0 : 1.0;
-        tipTransforms[row] = std::make_unique<MGROUP_TRANSLATE>(kMainMesh, &tipGroups[row], 1,
-                                                                _V(0, 0, side * kTipTravel));
-        AddAnimationComponent(animExtend, 0, 1, tipTransforms[row].get(), boxComponent);
+        auto& tip = t.tips[row].emplace(kMainMesh, &tipGroups[row], 1, _V(0, 0, side * kTipTravel));
+        AddAnimationComponent(animExtend, 0, 1, &tip, boxComponent);
     }
     std::array<ANIMATIONCOMPONENT_HANDLE, kMastRows> previousSegment{};
     for (int j = 0; j < kMastSegments; ++j) {
         for (int row = 0; row < kMastRows; ++row) {
             const double side = row == 0 ? -1.0 : 1.0;
-            auto& transform = mastTransforms[row][j];
-            transform = std::make_unique<MGROUP_TRANSLATE>(kMainMesh, &mastGroups[row][j], 1,
-                                                           _V(0, 0, side * kMastPitch));
+            auto& transform = t.mast[row][j].emplace(kMainMesh, &mastGroups[row][j], 1, _V(0, 0, side * kMastPitch));
             previousSegment[row] = AddAnimationComponent(animExtend, 1 - (j + 1) * kMastSegmentSpan,
-                                                         1 - j * kMastSegmentSpan, transform.get(),
+                                                         1 - j * kMastSegmentSpan, &transform,
                                                          j == 0 ? boxComponent : previousSegment[row]);
         }
     }

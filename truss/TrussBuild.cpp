@@ -244,13 +244,6 @@ void Truss::CreateGrapplePoints() {
 }
 
 void Truss::ReleaseTransforms() {
-    for (auto& row : radiatorTransforms)
-        for (auto& transform : row) transform.reset();
-    baseTransform.reset();
-    boxTransform.reset();
-    for (auto& transform : tipTransforms) transform.reset();
-    for (auto& row : blanketTransforms)
-        for (auto& transform : row) transform.reset();
-    for (auto& row : mastTransforms)
-        for (auto& transform : row) transform.reset();
+    radiatorTransforms.reset();
+    solarTransforms.reset();
 }

@@ -86,81 +86,109 @@ void collectWithAttached(const Vessel& v, const Frame3& frame, const ViewAxes& v
     for (const Vessel* child : v.children) collectWithAttached(*child, frame, view, out);
 }
 
+// Draws the picture a band of rows at a time: the samples of one band (depth in single
+// precision, which is plenty for the depth of a station) are all the memory it needs
+// beyond the picture, whatever the picture's size.
 class Raster {
 public:
-    Raster(int width, int height)
-        : w_(width * kSupersample), h_(height * kSupersample),
-          depth_(size_t(w_) * size_t(h_), std::numeric_limits<double>::infinity()),
-          colour_(size_t(w_) * size_t(h_) * 3) {
-        for (size_t i = 0; i < colour_.size(); ++i) colour_[i] = kBackground[i % 3];
-    }
+    Raster(int width, int height, RenderBuffers& buffers)
+        : width_(width), height_(height), w_(width * kSupersample), buffers_(buffers) {}
 
     // Screen placement: x' = (x - cx) * scale + w/2, y' = h/2 - (y - cy) * scale.
     void frameTo(double cx, double cy, double scale) { cx_ = cx, cy_ = cy, scale_ = scale * kSupersample; }
 
-    void draw(const Triangle& t) {
+    void draw(const std::vector<Triangle>& triangles, Image& image) {
+        std::vector<Placed>& placed = buffers_.placed;
+        placed.clear();
+        for (const Triangle& t : triangles) place(t, placed);
+        image.width = width_;
+        image.height = height_;
+        image.rgb.resize(size_t(width_) * size_t(height_) * 3);
+        const int bandSamples = kBandRows * kSupersample;
+        buffers_.depth.resize(size_t(w_) * size_t(bandSamples));
+        buffers_.colour.resize(size_t(w_) * size_t(bandSamples) * 3);
+        for (int row = 0; row < height_; row += kBandRows) {
+            const int rows = std::min(kBandRows, height_ - row);
+            const int top = row * kSupersample, bottom = (row + rows) * kSupersample - 1;
+            std::fill(buffers_.depth.begin(), buffers_.depth.end(), std::numeric_limits<float>::infinity());
+            for (size_t i = 0; i < buffers_.colour.size(); ++i) buffers_.colour[i] = kBackground[i % 3];
+            for (const Placed& p : placed)
+                if (p.y1 >= top && p.y0 <= bottom) fill(p, top, bottom);
+            resolve(row, rows, image);
+        }
+    }
+
+private:
+    static constexpr int kBandRows = 64;  // picture rows drawn at a time
+
+    using Placed = RenderBuffers::Placed;
+
+    // The triangle in sample coordinates, lit, with the samples it may cover.
+    void place(const Triangle& t, std::vector<Placed>& out) const {
         const VECTOR3 n = crossp(t.p[1] - t.p[0], t.p[2] - t.p[0]);
         const double len = std::sqrt(dotp(n, n));
         if (len == 0) return;
         const double light = kAmbient + kDiffuse * std::fabs(dotp(n / len, kLamp));
-        const std::uint8_t rgb[3] = {shade(t.colour.r, light), shade(t.colour.g, light), shade(t.colour.b, light)};
-
-        double sx[3], sy[3];
+        Placed p;
+        p.rgb[0] = shade(t.colour.r, light), p.rgb[1] = shade(t.colour.g, light), p.rgb[2] = shade(t.colour.b, light);
+        const int h = height_ * kSupersample;
         for (int k = 0; k < 3; ++k) {
-            sx[k] = (t.p[k].x - cx_) * scale_ + w_ / 2.0;
-            sy[k] = h_ / 2.0 - (t.p[k].y - cy_) * scale_;
+            p.sx[k] = (t.p[k].x - cx_) * scale_ + w_ / 2.0;
+            p.sy[k] = h / 2.0 - (t.p[k].y - cy_) * scale_;
+            p.z[k] = t.p[k].z;
         }
-        const double area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
-        if (area == 0) return;
-        const int x0 = std::max(0, int(std::floor(std::min({sx[0], sx[1], sx[2]}))));
-        const int x1 = std::min(w_ - 1, int(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
-        const int y0 = std::max(0, int(std::floor(std::min({sy[0], sy[1], sy[2]}))));
-        const int y1 = std::min(h_ - 1, int(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
+        p.area = (p.sx[1] - p.sx[0]) * (p.sy[2] - p.sy[0]) - (p.sx[2] - p.sx[0]) * (p.sy[1] - p.sy[0]);
+        if (p.area == 0) return;
+        p.x0 = std::max(0, int(std::floor(std::min({p.sx[0], p.sx[1], p.sx[2]}))));
+        p.x1 = std::min(w_ - 1, int(std::ceil(std::max({p.sx[0], p.sx[1], p.sx[2]}))));
+        p.y0 = std::max(0, int(std::floor(std::min({p.sy[0], p.sy[1], p.sy[2]}))));
+        p.y1 = std::min(h - 1, int(std::ceil(std::max({p.sy[0], p.sy[1], p.sy[2]}))));
+        if (p.x0 <= p.x1 && p.y0 <= p.y1) out.push_back(p);
+    }
+
+    // The triangle's samples within the band's rows top .. bottom.
+    void fill(const Placed& p, int top, int bottom) {
+        const int y0 = std::max(p.y0, top), y1 = std::min(p.y1, bottom);
         for (int y = y0; y <= y1; ++y) {
             const double py = y + 0.5;
-            for (int x = x0; x <= x1; ++x) {
+            for (int x = p.x0; x <= p.x1; ++x) {
                 const double px = x + 0.5;
                 // Barycentric weights; all of one sign inside, whichever way the triangle winds.
-                const double w0 = ((sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py)) / area;
-                const double w1 = ((sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py)) / area;
+                const double w0 = ((p.sx[1] - px) * (p.sy[2] - py) - (p.sx[2] - px) * (p.sy[1] - py)) / p.area;
+                const double w1 = ((p.sx[2] - px) * (p.sy[0] - py) - (p.sx[0] - px) * (p.sy[2] - py)) / p.area;
                 const double w2 = 1 - w0 - w1;
                 if (w0 < 0 || w1 < 0 || w2 < 0) continue;
-                const double z = w0 * t.p[0].z + w1 * t.p[1].z + w2 * t.p[2].z;
-                const size_t i = size_t(y) * size_t(w_) + size_t(x);
-                if (z >= depth_[i]) continue;
-                depth_[i] = z;
-                std::copy(rgb, rgb + 3, &colour_[i * 3]);
+                const float z = float(w0 * p.z[0] + w1 * p.z[1] + w2 * p.z[2]);
+                const size_t i = size_t(y - top) * size_t(w_) + size_t(x);
+                if (z >= buffers_.depth[i]) continue;
+                buffers_.depth[i] = z;
+                std::copy(p.rgb, p.rgb + 3, &buffers_.colour[i * 3]);
             }
         }
     }
 
-    // Averages each block of samples into one pixel.
-    Image resolve() const {
-        Image img;
-        img.width = w_ / kSupersample;
-        img.height = h_ / kSupersample;
-        img.rgb.resize(size_t(img.width) * size_t(img.height) * 3);
-        for (int y = 0; y < img.height; ++y)
-            for (int x = 0; x < img.width; ++x)
+    // Averages each block of samples of the band into one pixel of the picture.
+    void resolve(int row, int rows, Image& image) const {
+        constexpr int kSamples = kSupersample * kSupersample;
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < width_; ++x)
                 for (int c = 0; c < 3; ++c) {
                     int sum = 0;
                     for (int dy = 0; dy < kSupersample; ++dy)
                         for (int dx = 0; dx < kSupersample; ++dx)
-                            sum += colour_[(size_t(y * kSupersample + dy) * size_t(w_) + size_t(x * kSupersample + dx)) * 3 + size_t(c)];
-                    img.rgb[(size_t(y) * size_t(img.width) + size_t(x)) * 3 + size_t(c)] =
-                        std::uint8_t((sum + kSupersample * kSupersample / 2) / (kSupersample * kSupersample));
+                            sum += buffers_.colour[(size_t(y * kSupersample + dy) * size_t(w_) + size_t(x * kSupersample + dx)) * 3 + size_t(c)];
+                    image.rgb[(size_t(row + y) * size_t(width_) + size_t(x)) * 3 + size_t(c)] =
+                        std::uint8_t((sum + kSamples / 2) / kSamples);
                 }
-        return img;
     }
 
-private:
     static std::uint8_t shade(float channel, double light) {
         return std::uint8_t(std::clamp(channel * light, 0.0, 1.0) * 255.0 + 0.5);
     }
 
-    int w_, h_;
-    std::vector<double> depth_;
-    std::vector<std::uint8_t> colour_;
+    int width_, height_;  // pixels
+    int w_;               // samples across
+    RenderBuffers& buffers_;
     double cx_ = 0, cy_ = 0, scale_ = 1;
 };
 
@@ -175,7 +203,7 @@ const std::vector<std::string>& viewNames() {
     return names;
 }
 
-std::string renderImage(const RenderRequest& request, Image& image) {
+std::string renderImage(const RenderRequest& request, Image& image, RenderBuffers& buffers) {
     if (request.width < kMinSize || request.height < kMinSize || request.width > kMaxSize || request.height > kMaxSize)
         return "picture size must be " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) + " pixels a side";
     auto view = std::find_if(views().begin(), views().end(), [&](const ViewAxes& v) { return request.view == v.name; });
@@ -207,14 +235,13 @@ std::string renderImage(const RenderRequest& request, Image& image) {
             lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
             lo[1] = std::min(lo[1], p.y), hi[1] = std::max(hi[1], p.y);
         }
-    Raster raster(request.width, request.height);
+    Raster raster(request.width, request.height, buffers);
     if (!triangles.empty()) {
         const double spanX = std::max(hi[0] - lo[0], 1e-9), spanY = std::max(hi[1] - lo[1], 1e-9);
         const double scale = std::min(request.width * (1 - 2 * kMargin) / spanX, request.height * (1 - 2 * kMargin) / spanY);
         raster.frameTo((lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, scale);
-        for (const Triangle& t : triangles) raster.draw(t);
     }
-    image = raster.resolve();
+    raster.draw(triangles, image);
     return {};
 }
 
@@ -242,10 +269,19 @@ std::string writePng(const std::filesystem::path& file, const Image& image) {
     return "cannot encode " + file.string() + ": " + why;
 }
 
+std::string renderImage(const RenderRequest& request, Image& image) {
+    RenderBuffers buffers;
+    return renderImage(request, image, buffers);
+}
+
+std::string renderPng(const RenderRequest& request, RenderBuffers& buffers) {
+    std::string error = renderImage(request, buffers.image, buffers);
+    return error.empty() ? writePng(request.file, buffers.image) : error;
+}
+
 std::string renderPng(const RenderRequest& request) {
-    Image image;
-    std::string error = renderImage(request, image);
-    return error.empty() ? writePng(request.file, image) : error;
+    RenderBuffers buffers;
+    return renderPng(request, buffers);
 }
 
 RenderSequence::RenderSequence(RenderRequest request, double interval, double start)
@@ -266,7 +302,7 @@ std::string RenderSequence::poll(double simTime) {
     if (simTime + kSlack < next_) return {};
     RenderRequest r = request_;
     r.file = numbered(request_.file, index_);
-    std::string error = renderPng(r);
+    std::string error = renderPng(r, buffers_);
     if (error.empty()) written_.push_back(r.file);
     ++index_;
     while (next_ <= simTime + kSlack) next_ += interval_;

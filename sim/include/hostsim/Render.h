@@ -34,11 +34,28 @@ const std::vector<std::string>& viewNames();
 // The background colour; every pixel that shows nothing has it.
 constexpr std::uint8_t kBackground[3] = {12, 16, 30};
 
+// What drawing needs besides the scene, kept so that the pictures of a sequence reuse it.
+struct RenderBuffers {
+    // A triangle placed on the picture's samples.
+    struct Placed {
+        double sx[3], sy[3], z[3];
+        double area;
+        int x0, x1, y0, y1;
+        std::uint8_t rgb[3];
+    };
+    std::vector<Placed> placed;
+    std::vector<float> depth;            // one band of samples
+    std::vector<std::uint8_t> colour;
+    Image image;
+};
+
 // Draws the request into an image without writing it. Returns an error text (unknown
 // vessel or view, bad size), empty on success.
 std::string renderImage(const RenderRequest& request, Image& image);
+std::string renderImage(const RenderRequest& request, Image& image, RenderBuffers& buffers);
 // Draws and writes the PNG; returns an error text, empty on success.
 std::string renderPng(const RenderRequest& request);
+std::string renderPng(const RenderRequest& request, RenderBuffers& buffers);
 std::string writePng(const std::filesystem::path& file, const Image& image);
 
 // Pictures at a fixed interval of simulation time, numbered from 0: for the request's
@@ -59,6 +76,7 @@ private:
     double next_;
     int index_ = 0;
     std::vector<std::filesystem::path> written_;
+    RenderBuffers buffers_;
 };
 
 }  // namespace hostsim
