@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "Registry.h"
+#include "SharedObject.h"
 #include "Text.h"
 #include "hostsim/Host.h"
-#include "hostsim/WindowSystem.h"
 
 using namespace hostsim;
 
