@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
                  "scripted keys and typed commands, and saves the scenario.",
                  "hostsim"};
     app.require_subcommand(1);
+    // Options are written "--name" everywhere; "/path" is a path, also on Windows.
+    app.allow_windows_style_options(false);
     app.footer("Run 'hostsim run --help' for the options of a run.");
 
     hostsim::RunOptions options;

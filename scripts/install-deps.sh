@@ -1,18 +1,36 @@
 #!/usr/bin/env bash
-# Installs what a fresh machine lacks to build and test the project (Debian).
+# Installs what a fresh machine lacks to build and test the project (Debian), and
+# fetches the sources the Windows build compiles itself.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libpng-dev liberfa-dev
   # The resource compiler, its preprocessor and the real windows.h for the modules' dialog
-  # resources, and the Windows cross-build of the modules (preset windows).
-  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+  # resources, and the Windows cross-build of the modules and of hostsim.exe (preset windows).
+  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  # The real window system the Windows build runs on: Wine, headless on a virtual display.
+  wine wine64 xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update
-  $sudo_cmd apt-get install -y "${missing[@]}"
+  $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi
+
+# ERFA has no Windows build in Debian: the Windows build compiles Debian's source
+# package, fetched into .deps/ (ignored by git) through a source list of our own, so
+# that the system's apt configuration stays as it is.
+deps=.deps
+if ! ls "$deps"/erfa_*.orig.tar.gz > /dev/null 2>&1; then
+  apt_state="$deps/apt"
+  mkdir -p "$apt_state/lists/partial"
+  echo 'deb-src http://deb.debian.org/debian bookworm main' > "$apt_state/sources.list"
+  apt_options=(-o "Dir::Etc::SourceList=$PWD/$apt_state/sources.list" -o Dir::Etc::SourceParts=/dev/null
+    -o "Dir::State::Lists=$PWD/$apt_state/lists")
+  apt-get "${apt_options[@]}" update
+  (cd "$deps" && apt-get "${apt_options[@]}" --download-only source erfa)
 fi

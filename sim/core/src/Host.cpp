@@ -1,8 +1,6 @@
 // The host: modules, vessels, the clock, poses, keys and the input box.
 #include "hostsim/Host.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -242,16 +240,14 @@ Module* Host::loadModule(const std::string& name, std::string* whyNot) {
     if (!isInsideName(name) || name.find_first_of("/\\") != std::string::npos) return refuse("a bad module name");
     auto m = std::make_unique<Module>();
     m->name = name;
-    auto file = findAddonFile(root_, "Modules", name, ".so");
-    if (!file) return refuse("there is no " + (root_ / "Modules" / (name + ".so")).string());
+    auto file = findAddonFile(root_, "Modules", name, kModuleSuffix);
+    if (!file) return refuse("there is no " + (root_ / "Modules" / (name + kModuleSuffix)).string());
     m->path = *file;
     if (std::string why = checkSharedObject(m->path); !why.empty()) return refuse(why);
-    // The module's load hook runs inside dlopen: it calls InitLib.
-    m->library = dlopen(m->path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m->library) {
-        const char* why = dlerror();
-        return refuse(why ? why : "the system loader refused it");
-    }
+    // The module's process entry runs inside the load: it calls InitLib.
+    std::string why;
+    m->library = loadLibrary(m->path, why);
+    if (!m->library) return refuse(why);
     auto h = static_cast<HMODULE>(m->library);
     m->ovcInit = moduleExport<Module::OvcInitFn>(h, "ovcInit");
     m->ovcExit = moduleExport<Module::OvcExitFn>(h, "ovcExit");
@@ -267,8 +263,8 @@ void Host::unloadModule(const std::string& name) {
         if (!iequals((*it)->name, name)) continue;
         for (size_t i = order_.size(); i-- > 0;)
             if (order_[i]->module == it->get()) destroyVessel(order_[i]->handle);
-        // The module's unload hook runs inside dlclose: it calls the unload entry.
-        if ((*it)->library) dlclose((*it)->library);
+        // The module's process entry runs inside the unload: it calls the unload entry.
+        unloadLibrary(static_cast<HMODULE>((*it)->library));
         modules_.erase(it);
         return;
     }

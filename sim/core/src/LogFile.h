@@ -1,6 +1,6 @@
 // The log file: lines are gathered in a buffer and written in large pieces, at the end
-// of a run, when the buffer is full, and when the process dies of a signal, so that a
-// crash still leaves the log on disk.
+// of a run, when the buffer is full, and when the process dies of a signal (on Windows,
+// of an unhandled exception), so that a crash still leaves the log on disk.
 #pragma once
 
 #include <filesystem>
@@ -20,6 +20,9 @@ public:
     std::string flush();
     // Flushes and closes; the error text as for flush.
     std::string close();
+    // Writes out what the open log holds with the system's write call alone: for a
+    // handler of a fatal fault, where nothing else is safe.
+    static void writeOutAtCrash();
 
 private:
     static constexpr std::size_t kCapacity = 64 * 1024;

@@ -1,8 +1,5 @@
 // The oapi... functions and the module binding calls (InitLib and Date2Int, which the
 // modules' entry layer declares itself: no published header does).
-#include <dlfcn.h>
-#include <link.h>
-
 #include <cstring>
 #include <filesystem>
 
@@ -19,10 +16,8 @@ Journal& journal() { return Host::instance().journal(); }
 
 void InitLib(HINSTANCE module) {
     journal().record("InitLib " + formatPointer(module));
-    std::string file = "(unknown)";
-    link_map* map = nullptr;
-    if (module && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name)
-        file = std::filesystem::path(map->l_name).filename().string();
+    std::string file = libraryFileName(module);
+    if (file.empty()) file = "(unknown)";
     auto date = moduleExport<char* (*)()>(module, "ModuleDate");
     auto version = moduleExport<int (*)()>(module, "GetModuleVersion");
     std::string line = "Module " + file;

@@ -2,7 +2,9 @@
 // depth buffer, drawn at twice the size and averaged down to smooth the edges.
 #include "hostsim/Render.h"
 
+#ifdef HOSTSIM_WITH_PNG
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -248,6 +250,9 @@ std::string renderImage(const RenderRequest& request, Image& image, RenderBuffer
 std::string writePng(const std::filesystem::path& file, const Image& image) {
     if (image.width <= 0 || image.height <= 0 || image.rgb.size() != size_t(image.width) * size_t(image.height) * 3)
         return "no picture to write";
+#ifndef HOSTSIM_WITH_PNG
+    return "cannot write " + file.string() + ": this build of hostsim has no PNG library";
+#else
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     png_image png{};
@@ -267,6 +272,7 @@ std::string writePng(const std::filesystem::path& file, const Image& image) {
     std::string why = png.message;
     png_image_free(&png);
     return "cannot encode " + file.string() + ": " + why;
+#endif
 }
 
 std::string renderImage(const RenderRequest& request, Image& image) {

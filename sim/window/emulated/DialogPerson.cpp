@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "DialogWindow.h"
+#include "ListChoice.h"
 #include "Text.h"
 
 namespace hostsim::win {
@@ -50,25 +51,6 @@ std::string blocked(HWND h) {
             return p == w ? self + " is hidden" : self + " is not shown: its " + win::describe(*p) + " is hidden";
     }
     return {};
-}
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
-
-// The entry a person means by a text: "#N", the entry with that text, or the first
-// that begins with it.
-int pickEntry(const std::vector<ListEntry>& entries, const std::string& text) {
-    std::string_view want = trim(text);
-    if (want.size() > 1 && want[0] == '#') {
-        int index = -1;
-        auto [end, ec] = std::from_chars(want.data() + 1, want.data() + want.size(), index);
-        if (ec == std::errc() && end == want.data() + want.size())
-            return index >= 0 && std::size_t(index) < entries.size() ? index : -1;
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (iequals(trim(entries[i].text), want)) return int(i);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (istartsWith(trim(entries[i].text), want)) return int(i);
-    return -1;
 }
 
 bool simpleCombo(const Window& w) { return (w.style & 0x3) == CBS_SIMPLE; }

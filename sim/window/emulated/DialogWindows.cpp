@@ -123,8 +123,8 @@ LRESULT send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!w) return 0;
     switch (w->kind) {
     case WindowKind::Host: {
-        // A host window keeps its own title; everything else goes to its handler.
-        if (msg == WM_SETTEXT || msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH) return defaultDialog(*w, msg, wParam, lParam);
+        // A host window keeps its own title; its own messages go to its handler.
+        if (msg < WM_USER) return defaultDialog(*w, msg, wParam, lParam);
         HostWindowHandler handler = w->handler;
         return handler ? handler(wnd, msg, wParam, lParam) : 0;
     }

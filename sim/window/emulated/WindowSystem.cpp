@@ -5,7 +5,6 @@
 
 #include "Text.h"
 #include "hostsim/Dialogs.h"
-#include "hostsim/Editor.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -25,9 +24,12 @@ WindowSystem& WindowSystem::instance() {
 void WindowSystem::reset() {
     classes_.clear();
     objects_.clear();
-    // The editor and every dialog go without messages: their modules are gone by now.
-    Editor::instance().reset();
+    // Every dialog goes without messages: its module is gone by now.
     forgetWindows();
+}
+
+bool classRegistered(const std::string& name, HINSTANCE instance) {
+    return WindowSystem::instance().findClass(name, instance) != nullptr;
 }
 
 const WindowClass* WindowSystem::findClass(const std::string& name, HINSTANCE instance) const {

@@ -25,6 +25,11 @@ std::string inQuotes(std::string_view s) { return "\"" + std::string(s) + "\""; 
 
 }  // namespace
 
+namespace {
+// A host reset forgets the editor with the run; its pages go with the window system's.
+[[maybe_unused]] const bool resetWithHost = (Host::instance().addResetHook([] { Editor::instance().reset(); }), true);
+}  // namespace
+
 Editor& Editor::instance() {
     static Editor& editor = *new Editor;  // see Host::instance
     return editor;

@@ -24,7 +24,7 @@ class LogFile;
 struct Module {
     std::string name;  // e.g. "Spanrig"
     std::filesystem::path path;
-    void* library = nullptr;  // dlopen handle, also the module's instance handle
+    void* library = nullptr;  // the loader's handle, also the module's instance handle
     using InitModuleFn = void (*)(HINSTANCE);
     using OvcInitFn = VESSEL* (*)(OBJHANDLE, int);
     using OvcExitFn = void (*)(VESSEL*);

@@ -1,7 +1,9 @@
-// Dialogs as the host's window system keeps them: dialog resources carried inside a
-// module, the dialogs and standard controls built from them, what a person sees of
-// them and what a person can do with them. Modules reach all of this through the
-// window-system calls in windows.h and commctrl.h; tests and the editor use it here.
+// The window system's seam: dialogs made from a module's resources, the host's own
+// windows, what a person sees of them and what a person can do with them. Modules
+// reach the window system through the calls in windows.h and commctrl.h; the editor,
+// the program and tests use it through this header, without knowing which window
+// system runs: the emulated one (emulated/, Linux) or the real one (real/, Windows).
+// The first section is the emulated window system's own reading of resources.
 #pragma once
 
 #include <cstddef>
@@ -12,12 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "commctrl.h"
 #include "windows.h"
+
+#include "commctrl.h"  // after windows.h, on which the real one builds
 
 namespace hostsim {
 
-// ---- Dialog resources ----
+// ---- Dialog resources (the emulated window system; the real one reads them itself) ----
 
 // The name of the module section that carries the module's compiled resources (see
 // cmake/ModuleResources.cmake, which puts them there).
@@ -148,7 +151,8 @@ std::optional<WindowView> viewWindow(HWND wnd);
 // The windows inside a window, in creation order.
 std::vector<HWND> childWindows(HWND wnd);
 
-// A window of the host whose messages the handler answers.
+// A window of the host. The handler answers the window's own messages (WM_USER and
+// above); the window system answers the rest (its title among them).
 using HostWindowHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 HWND createHostWindow(const std::string& title, HostWindowHandler handler);
 
@@ -169,8 +173,11 @@ const std::string& lastDialogError();
 bool showWindow(HWND wnd, bool show);
 // Destroys a window and the windows inside it as DestroyWindow does.
 bool destroyWindow(HWND wnd);
-// Forgets every window without telling anyone: the modules may be gone already.
+// Forgets every window without calling into any module: the modules may be gone already.
 void forgetWindows();
+
+// Whether a window class of that name is registered for the instance.
+bool classRegistered(const std::string& name, HINSTANCE instance);
 
 // ---- A person's actions ----
 // Each works a control as a person would with mouse and keyboard, sends the

@@ -40,7 +40,7 @@ public:
     // Destroys the pages (they receive WM_DESTROY) and the editor window.
     void close();
     // Forgets the editor without a message to anyone: for a host reset, after the
-    // modules are gone. WindowSystem::reset() calls it.
+    // modules are gone (a reset hook calls it).
     void reset();
 
     bool isOpen() const { return window_ != nullptr; }

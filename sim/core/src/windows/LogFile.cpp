@@ -1,48 +1,50 @@
+// The log file on Windows: written with the C runtime's low-level calls; a crash
+// writes out what is buffered from the unhandled-exception filter.
 #include "LogFile.h"
 
 #include <fcntl.h>
-#include <unistd.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 namespace hostsim {
 
 namespace {
 
-// The open log, for the signal handler. One host, one log.
+// The open log, for the exception filter. One host, one log.
 LogFile* openLog = nullptr;
+LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+bool filterInstalled = false;
 
-constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL};
-struct sigaction previous[std::size(kFatalSignals)];
-bool handlersInstalled = false;
+// Writes out the buffer, then lets whatever filtered before decide.
+LONG WINAPI onFatalException(EXCEPTION_POINTERS* info) {
+    LogFile::writeOutAtCrash();
+    return previousFilter ? previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
+}
 
 }  // namespace
 
 std::string LogFile::open(const std::filesystem::path& file) {
     close();
-    fd_ = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = ::_wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd_ < 0) return "cannot write the log " + file.string() + ": " + std::strerror(errno);
     file_ = file;
     error_ = 0;
     openLog = this;
-    if (!handlersInstalled) {
-        handlersInstalled = true;
-        for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) {
-            struct sigaction action {};
-            action.sa_handler = &LogFile::onFatalSignal;
-            sigemptyset(&action.sa_mask);
-            sigaction(kFatalSignals[i], &action, &previous[i]);
-        }
+    if (!filterInstalled) {
+        filterInstalled = true;
+        previousFilter = SetUnhandledExceptionFilter(&onFatalException);
     }
     return {};
 }
 
 void LogFile::writeOut(std::string_view bytes) {
     while (!bytes.empty()) {
-        ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
+        const unsigned chunk = unsigned(std::min<std::size_t>(bytes.size(), 1u << 30));
+        int n = ::_write(fd_, bytes.data(), chunk);
         if (n <= 0) {
             if (!error_) error_ = n < 0 ? errno : EIO;
             return;
@@ -74,22 +76,17 @@ std::string LogFile::flush() {
 std::string LogFile::close() {
     if (fd_ < 0) return {};
     std::string error = flush();
-    if (::close(fd_) != 0 && error.empty()) error = "cannot write the log " + file_.string() + ": " + std::strerror(errno);
+    if (::_close(fd_) != 0 && error.empty()) error = "cannot write the log " + file_.string() + ": " + std::strerror(errno);
     fd_ = -1;
     if (openLog == this) openLog = nullptr;
     return error;
 }
 
-// Writes out the buffer with write(2) alone, then lets the signal take its course
-// through whatever handled it before (the default, or a sanitizer's report).
-void LogFile::onFatalSignal(int signal) {
+void LogFile::writeOutAtCrash() {
     if (LogFile* log = openLog; log && log->fd_ >= 0 && log->used_ <= kCapacity) {
-        [[maybe_unused]] ssize_t n = ::write(log->fd_, log->buffer_, log->used_);
+        ::_write(log->fd_, log->buffer_, unsigned(log->used_));
         log->used_ = 0;
     }
-    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i)
-        if (kFatalSignals[i] == signal) sigaction(signal, &previous[i], nullptr);
-    std::raise(signal);
 }
 
 }  // namespace hostsim

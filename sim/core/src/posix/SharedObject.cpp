@@ -38,6 +38,8 @@ bool fits(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize) {
 
 }  // namespace
 
+const char* const kModuleSuffix = ".so";
+
 std::string checkSharedObject(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return "there is no file " + file.string();
@@ -67,6 +69,25 @@ std::string checkSharedObject(const std::filesystem::path& file) {
         if (p.p_type != PT_NULL && !fits(p.p_offset, p.p_filesz, size))
             return file.string() + " is damaged or cut short (a segment ends past the end of the file)";
     return {};
+}
+
+HMODULE loadLibrary(const std::filesystem::path& file, std::string& error) {
+    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* why = dlerror();
+        error = why ? why : "the system loader refused it";
+    }
+    return static_cast<HMODULE>(library);
+}
+
+void unloadLibrary(HMODULE module) {
+    if (module) dlclose(module);
+}
+
+std::string libraryFileName(HMODULE module) {
+    link_map* map = nullptr;
+    if (!module || dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return {};
+    return std::filesystem::path(map->l_name).filename().string();
 }
 
 }  // namespace hostsim

@@ -1,3 +1,5 @@
+// The safe save on POSIX systems: a temporary file beside the target, written, synced
+// and renamed over it.
 #include "hostsim/Files.h"
 
 #include <fcntl.h>
@@ -11,11 +13,6 @@
 namespace hostsim {
 
 namespace {
-
-std::vector<std::filesystem::path>& inputs() {
-    static auto& list = *new std::vector<std::filesystem::path>;  // outlives static destruction, as the host does
-    return list;
-}
 
 std::string systemError(const std::string& what, const std::filesystem::path& file) {
     return "cannot " + what + " " + file.string() + ": " + std::strerror(errno);
@@ -33,16 +30,6 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
-
-void protectInput(const std::filesystem::path& file) { inputs().push_back(file); }
-void clearProtectedInputs() { inputs().clear(); }
-
-std::filesystem::path protectedInput(const std::filesystem::path& file) {
-    std::error_code ec;
-    for (const auto& input : inputs())
-        if (std::filesystem::equivalent(file, input, ec)) return input;
-    return {};
-}
 
 std::string writeFileSafely(const std::filesystem::path& file, std::string_view bytes) {
     if (auto input = protectedInput(file); !input.empty())

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Runs the scenario tests (tests/scenarios/NAME.scn, with NAME.script and NAME.args)
+# twice: with hostsim on Linux, on the emulated window system, and with hostsim.exe
+# under Wine, on a real window system; both must save the same bytes, write the same
+# log lines, and load their saved scenario back to the same text.
+#
+#   scripts/wine-scenarios.sh prepare WORK LINUX_BUILD WINDOWS_BUILD
+#       makes WORK/prefix (a throw-away Wine prefix, booted once) and WORK/addon, the
+#       addon tree both runs use: the Linux build's tree with the Windows DLLs beside
+#       the Linux modules, so that both name the same files.
+#   scripts/wine-scenarios.sh run WORK LINUX_BUILD WINDOWS_BUILD NAME...
+#   scripts/wine-scenarios.sh exec WORK PROGRAM.exe ARGS...
+#       runs a Windows program of the build in the prepared prefix.
+#   scripts/wine-scenarios.sh clean WORK
+#   scripts/wine-scenarios.sh all LINUX_BUILD WINDOWS_BUILD   (prepare, run all, clean)
+#
+# Wine runs headless on a virtual display (xvfb-run): without a display it makes no
+# dialogs. Log lines are compared as they are, but for what each platform names its
+# own way: the module file in "Module NAME.so [...]" against "Module NAME.dll [...]",
+# and "\" against "/" in paths.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+scenarios="$here/tests/scenarios"
+export WINEDEBUG=-all
+
+wine_loader() {
+  if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
+}
+
+prepare() {
+  local work=$1 linux=$2 windows=$3
+  rm -rf "$work" && mkdir -p "$work/prefix"
+  [ -x "$linux/bin/hostsim" ] || { echo "no Linux build at $linux (cmake --workflow --preset default)" >&2; exit 1; }
+  [ -f "$windows/bin/hostsim.exe" ] || { echo "no Windows build at $windows" >&2; exit 1; }
+  cp -r "$linux/addon" "$work/addon"
+  cp "$windows"/addon/Modules/*.dll "$work/addon/Modules/"
+  WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" wineboot -i > "$work/wineboot.log" 2>&1
+}
+
+# Reads "\" as "/" and a module's file as NAME.dll, the two things the platforms write
+# their own way.
+neutral_log() {
+  sed -e 's|\\|/|g' -e 's|^\(Module [^ ]*\)\.so\( \[\)|\1.dll\2|' "$1"
+}
+
+run_one() {
+  local work=$1 linux=$2 windows=$3 name=$4
+  local base="$scenarios/$name" out="$work/out/$name"
+  rm -rf "$out" && mkdir -p "$out/linux" "$out/wine"
+  local args=(run "$base.scn" --root "$work/addon" --quiet) reload=()
+  [ -f "$base.script" ] && args+=(--script "$base.script")
+  if [ -f "$base.args" ]; then
+    read -r -a extra < "$base.args"
+    args+=("${extra[@]}")
+    # The reload takes the options that say how to load, not those of the run.
+    local skip=0
+    for a in "${extra[@]}"; do
+      if [ $skip = 1 ]; then skip=0; elif [ "$a" = --for ] || [ "$a" = --dt ]; then skip=1; else reload+=("$a"); fi
+    done
+  fi
+  local status=0
+  (cd "$out/linux" && "$linux/bin/hostsim" "${args[@]}" --save saved.scn --log run.log 2> stderr.txt) || status=$?
+  [ $status = 0 ] || { echo "$name: hostsim exited with $status: $(cat "$out/linux/stderr.txt")"; return 1; }
+  (cd "$out/wine" && WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$windows/bin/hostsim.exe" "${args[@]}" \
+     --save saved.scn --log run.log 2> stderr.txt) || status=$?
+  [ $status = 0 ] || { echo "$name: hostsim.exe under Wine exited with $status: $(cat "$out/wine/stderr.txt")"; return 1; }
+
+  local failed=0
+  if ! cmp -s "$out/linux/saved.scn" "$out/wine/saved.scn"; then
+    echo "$name: the saved scenarios differ (Linux, then Wine):"
+    diff -u "$out/linux/saved.scn" "$out/wine/saved.scn" || true
+    failed=1
+  fi
+  if ! cmp -s "$out/wine/saved.scn" "$base.expected.scn"; then
+    echo "$name: hostsim.exe saved other than $name.expected.scn:"
+    diff -u "$base.expected.scn" "$out/wine/saved.scn" || true
+    failed=1
+  fi
+  if ! diff -u <(neutral_log "$out/linux/run.log") <(neutral_log "$out/wine/run.log") > "$out/log.diff"; then
+    echo "$name: the logs differ (Linux, then Wine):"
+    cat "$out/log.diff"
+    failed=1
+  fi
+  (cd "$out/wine" && WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$windows/bin/hostsim.exe" run saved.scn \
+     --root "$work/addon" --quiet "${reload[@]}" --save reloaded.scn 2> reload-stderr.txt) || status=$?
+  if [ $status != 0 ]; then
+    echo "$name: hostsim.exe under Wine exited with $status on reloading: $(cat "$out/wine/reload-stderr.txt")"
+    failed=1
+  elif ! cmp -s "$out/wine/saved.scn" "$out/wine/reloaded.scn"; then
+    echo "$name: under Wine the saved scenario does not load back to the same text:"
+    diff -u "$out/wine/saved.scn" "$out/wine/reloaded.scn" || true
+    failed=1
+  fi
+  [ $failed = 0 ] && echo "$name: Linux and Wine agree ($(wc -l < "$out/linux/run.log") log lines)"
+  return $failed
+}
+
+command=${1:-}
+case "$command" in
+  prepare) prepare "$2" "$3" "$4" ;;
+  run)
+    work=$2 linux=$3 windows=$4
+    shift 4
+    failures=0
+    for name in "$@"; do run_one "$work" "$linux" "$windows" "$name" || failures=$((failures + 1)); done
+    exit $((failures > 0))
+    ;;
+  exec)
+    work=$2
+    shift 2
+    WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$@"
+    ;;
+  clean) rm -rf "$2" ;;
+  all)
+    linux=$(cd "$2" && pwd) windows=$(cd "$3" && pwd)
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    prepare "$work" "$linux" "$windows"
+    names=()
+    for scn in "$scenarios"/*.scn; do
+      case "$scn" in *.expected.scn) continue ;; esac
+      names+=("$(basename "$scn" .scn)")
+    done
+    passed=0 failed=0
+    for name in "${names[@]}"; do
+      if run_one "$work" "$linux" "$windows" "$name"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+    done
+    echo "$passed passed, $failed failed"
+    exit $((failed > 0))
+    ;;
+  *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+esac

@@ -1,0 +1,53 @@
+// The system's loader on Windows: LoadLibrary maps a module, runs its DllMain and
+// refuses a damaged or foreign file itself, with a reason of its own.
+#include "SharedObject.h"
+
+#include <string>
+
+namespace hostsim {
+
+namespace {
+
+std::string systemMessage(DWORD code) {
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    std::string why(text, n);
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
+        why.pop_back();
+    return why.empty() ? "the system loader refused it (error " + std::to_string(code) + ")" : why;
+}
+
+}  // namespace
+
+const char* const kModuleSuffix = ".dll";
+
+std::string checkSharedObject(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return "there is no file " + file.string();
+    return {};
+}
+
+HMODULE loadLibrary(const std::filesystem::path& file, std::string& error) {
+    // No message box for a file the loader cannot use: the reason comes back instead.
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryExW(std::filesystem::absolute(file).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    DWORD code = GetLastError();
+    SetErrorMode(previous);
+    if (!module) error = file.string() + ": " + systemMessage(code);
+    return module;
+}
+
+void unloadLibrary(HMODULE module) {
+    if (module) FreeLibrary(module);
+}
+
+std::string libraryFileName(HMODULE module) {
+    if (!module) return {};
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return std::filesystem::path(std::wstring(path, n)).filename().string();
+}
+
+}  // namespace hostsim
