@@ -5,17 +5,19 @@
 # log lines, and load their saved scenario back to the same text.
 #
 #   scripts/wine-scenarios.sh prepare WORK LINUX_BUILD WINDOWS_BUILD
-#       makes WORK/prefix (a throw-away Wine prefix, booted once) and WORK/addon, the
-#       addon tree both runs use: the Linux build's tree with the Windows DLLs beside
-#       the Linux modules, so that both name the same files.
+#       makes WORK/prefix (a throw-away Wine prefix, booted once), starts a virtual
+#       display and the prefix's Wine server for the runs that follow, and makes
+#       WORK/addon, the addon tree both runs use: the Linux build's tree with the
+#       Windows DLLs beside the Linux modules, so that both name the same files.
 #   scripts/wine-scenarios.sh run WORK LINUX_BUILD WINDOWS_BUILD NAME...
 #   scripts/wine-scenarios.sh exec WORK PROGRAM.exe ARGS...
 #       runs a Windows program of the build in the prepared prefix.
 #   scripts/wine-scenarios.sh clean WORK
+#       stops the display and the Wine server that prepare started, and removes WORK.
 #   scripts/wine-scenarios.sh all LINUX_BUILD WINDOWS_BUILD   (prepare, run all, clean)
 #
-# Wine runs headless on a virtual display (xvfb-run): without a display it makes no
-# dialogs. Log lines are compared as they are, but for what each platform names its
+# Wine runs headless on a virtual display (Xvfb, one for the whole test run, so that
+# runs do not race for display numbers): without a display it makes no dialogs. Log lines are compared as they are, but for what each platform names its
 # own way: the module file in "Module NAME.so [...]" against "Module NAME.dll [...]",
 # and "\" against "/" in paths.
 set -euo pipefail
@@ -34,7 +36,30 @@ prepare() {
   [ -f "$windows/bin/hostsim.exe" ] || { echo "no Windows build at $windows" >&2; exit 1; }
   cp -r "$linux/addon" "$work/addon"
   cp "$windows"/addon/Modules/*.dll "$work/addon/Modules/"
-  WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" wineboot -i > "$work/wineboot.log" 2>&1
+  # The display: Xvfb picks a free number itself and writes it to us.
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3> "$work/display" < /dev/null > "$work/xvfb.log" 2>&1 &
+  echo $! > "$work/xvfb.pid"
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+  # The prefix's server stays up between runs until clean stops it.
+  WINEPREFIX="$work/prefix" "$(dirname "$(wine_loader)")/wineserver" -p < /dev/null > /dev/null 2>&1
+  in_wine wineboot -i < /dev/null > "$work/wineboot.log" 2>&1
+}
+
+# Runs a Windows program in the prepared prefix, on the prepared display. Callers
+# send its output to files: Wine's helper processes outlive the program and would hold
+# a pipe open.
+in_wine() {
+  DISPLAY=":$(head -n1 "$work/display")" WINEPREFIX="$work/prefix" "$(wine_loader)" "$@"
+}
+
+clean() {
+  local work=$1
+  if [ -d "$work/prefix" ]; then
+    WINEPREFIX="$work/prefix" "$(dirname "$(wine_loader)")/wineserver" -k 2> /dev/null || true
+  fi
+  if [ -s "$work/xvfb.pid" ]; then kill "$(cat "$work/xvfb.pid")" 2> /dev/null || true; fi
+  rm -rf "$work"
 }
 
 # Reads "\" as "/" and a module's file as NAME.dll, the two things the platforms write
@@ -61,8 +86,8 @@ run_one() {
   local status=0
   (cd "$out/linux" && "$linux/bin/hostsim" "${args[@]}" --save saved.scn --log run.log 2> stderr.txt) || status=$?
   [ $status = 0 ] || { echo "$name: hostsim exited with $status: $(cat "$out/linux/stderr.txt")"; return 1; }
-  (cd "$out/wine" && WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$windows/bin/hostsim.exe" "${args[@]}" \
-     --save saved.scn --log run.log 2> stderr.txt) || status=$?
+  (cd "$out/wine" && in_wine "$windows/bin/hostsim.exe" "${args[@]}" --save saved.scn --log run.log \
+     < /dev/null > stdout.txt 2> stderr.txt) || status=$?
   [ $status = 0 ] || { echo "$name: hostsim.exe under Wine exited with $status: $(cat "$out/wine/stderr.txt")"; return 1; }
 
   local failed=0
@@ -81,8 +106,8 @@ run_one() {
     cat "$out/log.diff"
     failed=1
   fi
-  (cd "$out/wine" && WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$windows/bin/hostsim.exe" run saved.scn \
-     --root "$work/addon" --quiet "${reload[@]}" --save reloaded.scn 2> reload-stderr.txt) || status=$?
+  (cd "$out/wine" && in_wine "$windows/bin/hostsim.exe" run saved.scn --root "$work/addon" --quiet "${reload[@]}" \
+     --save reloaded.scn < /dev/null > reload-stdout.txt 2> reload-stderr.txt) || status=$?
   if [ $status != 0 ]; then
     echo "$name: hostsim.exe under Wine exited with $status on reloading: $(cat "$out/wine/reload-stderr.txt")"
     failed=1
@@ -108,13 +133,16 @@ case "$command" in
   exec)
     work=$2
     shift 2
-    WINEPREFIX="$work/prefix" xvfb-run -a "$(wine_loader)" "$@"
+    status=0
+    in_wine "$@" < /dev/null > "$work/exec.txt" 2>&1 || status=$?
+    cat "$work/exec.txt"
+    exit $status
     ;;
-  clean) rm -rf "$2" ;;
+  clean) clean "$2" ;;
   all)
     linux=$(cd "$2" && pwd) windows=$(cd "$3" && pwd)
     work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
+    trap 'clean "$work"' EXIT
     prepare "$work" "$linux" "$windows"
     names=()
     for scn in "$scenarios"/*.scn; do
