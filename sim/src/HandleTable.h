@@ -75,9 +75,10 @@ private:
     static constexpr unsigned kGenerationShift = 32;
     static constexpr std::uint32_t kChunkSize = 256;
 
+    // The generation first: a look-up reads it, then the start of the object.
     struct Slot {
-        std::optional<T> object;
         std::uint32_t generation = 1;
+        std::optional<T> object;
     };
     using Chunk = std::array<Slot, kChunkSize>;
 
