@@ -14,7 +14,6 @@
 #include "SharedObject.h"
 #include "Text.h"
 #include "hostsim/Files.h"
-#include "hostsim/WindowSystem.h"
 
 namespace hostsim {
 
@@ -134,7 +133,7 @@ void Host::reset() {
     moduleFailures_.clear();
     reg().pendingLinks.clear();
     reg().files.clear();
-    WindowSystem::instance().reset();
+    for (const auto& hook : resetHooks_) hook();
     log_.clear();
     logFile_->close();
     journal_.clear();
@@ -149,6 +148,8 @@ void Host::reset() {
     inputBox_.reset();
     scenario_ = ScenarioInfo{};
 }
+
+void Host::addResetHook(std::function<void()> hook) { resetHooks_.push_back(std::move(hook)); }
 
 void Host::setRoot(const std::filesystem::path& root) {
     root_ = root;

@@ -49,12 +49,4 @@ private:
     std::vector<std::unique_ptr<DrawingObject>> stock_;
 };
 
-// A module's export as the function type its caller knows it by; null if the module
-// has none. GetProcAddress hands out every export as one generic function type, so
-// the cast goes through void (*)(), which stands for any function.
-template <typename Function>
-Function moduleExport(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 }  // namespace hostsim

@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "Registry.h"
+#include "SharedObject.h"
 #include "hostsim/Faults.h"
 #include "Text.h"
 #include "hostsim/Host.h"
-#include "hostsim/WindowSystem.h"
 
 using namespace hostsim;
 

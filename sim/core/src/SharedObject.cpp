@@ -1,5 +1,6 @@
 #include "SharedObject.h"
 
+#include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
 
@@ -69,3 +70,42 @@ std::string checkSharedObject(const std::filesystem::path& file) {
 }
 
 }  // namespace hostsim
+
+// ---- Exports looked up by name, and the module that holds an address ----
+
+namespace {
+
+// The file that a loaded library was opened from.
+const char* libraryFile(void* library) {
+    link_map* map = nullptr;
+    if (!library || dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || !map) return nullptr;
+    return map->l_name;
+}
+
+}  // namespace
+
+// As on Windows, only a symbol that the module itself exports is found, not one of
+// a library it depends on.
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+    if (!module || !name) return nullptr;
+    dlerror();
+    void* sym = dlsym(module, name);
+    if (!sym) return nullptr;
+    Dl_info info{};
+    const char* file = libraryFile(module);
+    if (!dladdr(sym, &info) || !info.dli_fname || !file || std::strcmp(info.dli_fname, file) != 0) return nullptr;
+    return reinterpret_cast<FARPROC>(sym);
+}
+
+BOOL GetModuleHandleEx(DWORD flags, LPCSTR addressOrName, HMODULE* module) {
+    if (!module) return FALSE;
+    *module = nullptr;
+    if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS)) return FALSE;
+    Dl_info info{};
+    if (!dladdr(addressOrName, &info) || !info.dli_fname) return FALSE;
+    void* handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!handle) return FALSE;
+    if (flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) dlclose(handle);
+    *module = static_cast<HMODULE>(handle);
+    return TRUE;
+}

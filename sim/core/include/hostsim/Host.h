@@ -80,8 +80,12 @@ public:
     static Host& instance();
 
     // Destroys every vessel, unloads every module, and clears log, journal, warnings,
-    // pending input box, window registry and clock. The addon root stays.
+    // pending input box and clock, and runs the reset hooks. The addon root stays.
     void reset();
+    // What the parts built on the host keep for a run (the window system's windows,
+    // classes and editor) is forgotten by a hook of theirs, which reset() runs once the
+    // modules are gone. Hooks stay registered across resets.
+    void addResetHook(std::function<void()> hook);
 
     void setRoot(const std::filesystem::path& root);
     const std::filesystem::path& root() const { return root_; }
@@ -216,6 +220,7 @@ private:
     OBJHANDLE focus_ = nullptr;
     std::optional<InputBox> inputBox_;
     ScenarioInfo scenario_;
+    std::vector<std::function<void()>> resetHooks_;
 };
 
 }  // namespace hostsim

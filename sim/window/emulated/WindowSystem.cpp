@@ -1,9 +1,5 @@
-// The window-system subset: class registration, drawing objects, system colours,
-// and module exports looked up by name.
+// The window-system subset: class registration, drawing objects and system colours.
 #include "hostsim/WindowSystem.h"
-
-#include <dlfcn.h>
-#include <link.h>
 
 #include <cstring>
 
@@ -16,6 +12,9 @@ namespace hostsim {
 
 namespace {
 void journal(std::string entry) { Host::instance().journal().record(std::move(entry)); }
+
+// A host reset forgets the window system's state with the run's.
+[[maybe_unused]] const bool resetWithHost = (Host::instance().addResetHook([] { WindowSystem::instance().reset(); }), true);
 }  // namespace
 
 WindowSystem& WindowSystem::instance() {
@@ -144,41 +143,4 @@ DWORD GetSysColor(int index) {
     case COLOR_BTNSHADOW: return RGB(160, 160, 160);
     default: return RGB(0, 0, 0);
     }
-}
-
-namespace {
-
-// The file that a loaded library was opened from.
-const char* libraryFile(void* library) {
-    link_map* map = nullptr;
-    if (!library || dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || !map) return nullptr;
-    return map->l_name;
-}
-
-}  // namespace
-
-// As on Windows, only a symbol that the module itself exports is found, not one of
-// a library it depends on.
-FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
-    if (!module || !name) return nullptr;
-    dlerror();
-    void* sym = dlsym(module, name);
-    if (!sym) return nullptr;
-    Dl_info info{};
-    const char* file = libraryFile(module);
-    if (!dladdr(sym, &info) || !info.dli_fname || !file || std::strcmp(info.dli_fname, file) != 0) return nullptr;
-    return reinterpret_cast<FARPROC>(sym);
-}
-
-BOOL GetModuleHandleEx(DWORD flags, LPCSTR addressOrName, HMODULE* module) {
-    if (!module) return FALSE;
-    *module = nullptr;
-    if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS)) return FALSE;
-    Dl_info info{};
-    if (!dladdr(addressOrName, &info) || !info.dli_fname) return FALSE;
-    void* handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (!handle) return FALSE;
-    if (flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) dlclose(handle);
-    *module = static_cast<HMODULE>(handle);
-    return TRUE;
 }
