@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,6 +107,7 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
     std::filesystem::create_directories(cutRoot / "Config" / "Vessels");
     std::filesystem::create_directories(cutRoot / "Modules");
     std::ofstream(cutRoot / "Config" / "Vessels" / "Cut.cfg") << "Module = Cut\n";
+    std::ofstream(cutRoot / "Config" / "Vessels" / "Gone.cfg") << "Module = Gone\n";
     {
         std::ifstream whole(std::filesystem::path(HOSTSIM_TEST_ROOT) / "Modules" / "Haulbed.so", std::ios::binary);
         std::string head(5000, '\0');
@@ -138,6 +141,8 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
          "\n  Unicorn (line 2): no configuration file; looked for "},
         {"a module cut short", "BEGIN_SHIPS\nX:Cut\nEND\nEND_SHIPS\n", "", [&](auto& o) { o.root = cutRoot; },
          hostsim::kBadInput, "its module Cut cannot be loaded: " + (cutRoot / "Modules" / "Cut.so").string() + " is damaged"},
+        {"a module that is not there", "BEGIN_SHIPS\nX:Gone\nEND\nEND_SHIPS\n", "", [&](auto& o) { o.root = cutRoot; },
+         hostsim::kBadInput, "its module Gone cannot be loaded: there is no "},
         {"a vessel without END", "BEGIN_SHIPS\nA:Truss\n  TYPE 2\nB:Truss\n  TYPE 63\nEND\nEND_SHIPS\n", "", none,
          hostsim::kBadInput, "line 2: vessel A has no END before the vessel \"B:Truss\" of line 4"},
         {"a NUL byte", std::string("BEGIN_SHIPS\nA:Truss\n\0\0\0\nEND\nEND_SHIPS\n", 38), "", none, hostsim::kBadInput,
@@ -240,22 +245,50 @@ TEST_F(RunStatus, a_dump_shows_names_that_are_not_utf8_with_the_replacement_char
 
 namespace {
 
-// The peak memory of a hostsim process, in KiB, as the system counts it.
-long peakKib(std::vector<std::string> args) {
+struct Finished {
+    int status = -1;  // the exit status, -1 when the process did not exit
+    long peakKib = 0;  // its peak memory, as the system counts it
+};
+
+// Runs hostsim as a process; `limitBytes` > 0 caps the size of any file it writes, as
+// a full disk would.
+Finished runProgram(std::vector<std::string> args, long limitBytes = 0) {
     args.insert(args.begin(), HOSTSIM_PROGRAM);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child == 0) {
+        if (limitBytes > 0) {
+            ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing
+            rlimit limit{rlim_t(limitBytes), rlim_t(limitBytes)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     int status = 0;
     rusage usage{};
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return usage.ru_maxrss;
+    Finished f;
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)) return f;
+    f.status = WEXITSTATUS(status);
+    f.peakKib = usage.ru_maxrss;
+    return f;
+}
+
+TEST_F(RunStatus, a_save_that_does_not_fit_leaves_the_old_file_and_fails_the_run) {
+    const std::string scn = write("big.scn", "BEGIN_SHIPS\nS:Truss\n  TYPE 63\nEND\nEND_SHIPS\n").string();
+    const std::filesystem::path saved = dir / "saved.scn";
+    const std::string before = "BEGIN_SHIPS\nOld:Truss\nEND\nEND_SHIPS\n";
+    std::ofstream(saved) << before;
+    const Finished f = runProgram({"run", scn, "--root", HOSTSIM_TEST_ROOT, "--save", saved.string(), "--quiet"}, 40);
+    EXPECT_EQ(f.status, hostsim::kIoFailure);
+    std::ifstream in(saved);
+    std::stringstream after;
+    after << in.rdbuf();
+    EXPECT_EQ(after.str(), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir))  // no temporary file is left
+        EXPECT_EQ(entry.path().filename().string().find(".saved.scn."), std::string::npos) << entry.path();
 }
 
 TEST(RenderMemory, a_full_hd_picture_of_the_station_takes_less_than_40_MiB) {
@@ -264,11 +297,11 @@ TEST(RenderMemory, a_full_hd_picture_of_the_station_takes_less_than_40_MiB) {
 #endif
     const std::string addon = HOSTSIM_TEST_ROOT;
     const std::string out = (std::filesystem::temp_directory_path() / ("hostsim_fullhd_" + std::to_string(::getpid()) + ".png")).string();
-    const long kib = peakKib({"render", addon + "/Scenarios/Station.scn", "--script", addon + "/Scenarios/Station.script",
-                              "--at", "60", "--size", "1920x1080", "--out", out, "--root", addon});
+    const Finished f = runProgram({"render", addon + "/Scenarios/Station.scn", "--script", addon + "/Scenarios/Station.script",
+                                   "--at", "60", "--size", "1920x1080", "--out", out, "--root", addon});
     std::filesystem::remove(out);
-    ASSERT_GT(kib, 0) << "hostsim render failed";
-    EXPECT_LT(kib, 40 * 1024);
+    ASSERT_EQ(f.status, 0) << "hostsim render failed";
+    EXPECT_LT(f.peakKib, 40 * 1024);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "ModuleHooks.h"
 
-Truss::Truss(OBJHANDLE hVessel, int flightModel) : VESSEL3(hVessel, flightModel) { FillGroupTables(); }
+Truss::Truss(OBJHANDLE hVessel, int flightModel) : VESSEL3(hVessel, flightModel) {}
 
 Truss::~Truss() { TearDown(); }
 

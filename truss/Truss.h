@@ -79,7 +79,6 @@ private:
     void ReleaseTransforms();
 
     // Animations of the radiator and solar segments.
-    void FillGroupTables();
     void DefineRadiatorAnimation();
     void DefineSolarAnimations();
     UINT NewTypeAnimation();
@@ -97,8 +96,23 @@ private:
     void MoveHome(double simdt);
     void MoveGrapplePoints();
 
-    // Configuration.
+    // What every step reads comes first, so that a step touches few cache lines.
     int type = 6;  // a 6 m segment until the scenario says otherwise
+    // Deployment: radiators on type 61, arrays on type 63.
+    MotionStatus deployStatus = MotionStatus::Stopped;
+    double deployState = 0;
+    // Solar gimbal, as fractions of one turn.
+    MotionStatus baseStatus = MotionStatus::Stopped;
+    MotionStatus boxStatus = MotionStatus::Stopped;
+    double baseState = 0, boxState = 0;
+    bool sunTracking = false, baseHoming = false, boxHoming = false;
+    double baseTarget = 0, boxTarget = 0, baseTracked = 0, boxTracked = 0;
+    // Animations of the current type; every one of them is deleted by TearDown.
+    UINT animRadiator = 0;
+    UINT animBox = 0, animDeploy = 0, animExtend = 0, animBase = 0;
+    std::vector<ATTACHMENTHANDLE> grapplePoints;  // "GS"
+
+    // Configuration.
     std::optional<UINT> mainMesh;
     std::optional<UINT> trunnionMesh;
     bool stsTrunnions = false;
@@ -108,40 +122,16 @@ private:
     std::vector<DOCKHANDLE> dockList;  // end ports, base ports, radiator ports
     DOCKHANDLE plusEndDock = nullptr;
     DOCKHANDLE minusEndDock = nullptr;
-    Table<DOCKHANDLE, kFaces, kMaxBays> bayDocks{};
-    std::vector<ATTACHMENTHANDLE> grapplePoints;  // "GS"
-    ATTACHMENTHANDLE payloadPoint = nullptr;      // "XS" of the base segment
-    ATTACHMENTHANDLE carPoint = nullptr;          // "CAR", left to the simulator
-
-    // Deployment: radiators on type 61, arrays on type 63.
-    MotionStatus deployStatus = MotionStatus::Stopped;
-    double deployState = 0;
-
-    // Solar gimbal, as fractions of one turn.
-    MotionStatus baseStatus = MotionStatus::Stopped;
-    MotionStatus boxStatus = MotionStatus::Stopped;
-    double baseState = 0, boxState = 0;
-    bool sunTracking = false, baseHoming = false, boxHoming = false;
-    double baseTarget = 0, boxTarget = 0, baseTracked = 0, boxTracked = 0;
-
-    // Animations of the current type; every one of them is deleted by TearDown.
+    ATTACHMENTHANDLE payloadPoint = nullptr;  // "XS" of the base segment
+    ATTACHMENTHANDLE carPoint = nullptr;      // "CAR", left to the simulator
     std::vector<UINT> typeAnimations;
-    UINT animRadiator = 0;
-    UINT animBox = 0, animDeploy = 0, animExtend = 0, animBase = 0;
-
-    // Mesh groups. The simulator keeps pointers into these tables through the
-    // transforms, so they live as long as the object and never change.
-    Table<UINT, kRadiatorRows, kRadiatorPanels> radiatorGroups;
-    Table<UINT, kBlanketRows, kBlanketPanels> blanketGroups;
-    Table<UINT, kMastRows, kMastGroupSlots> mastGroups;
-    std::array<UINT, kMastRows> tipGroups;
-    std::array<UINT, kBaseGroupCount> baseGroups;
-    std::array<UINT, kBoxGroupCount> boxGroups;
 
     // Transforms of the current type, owned here and handed to the simulator by pointer:
-    // one block per build, so that a build allocates once, not once per panel.
+    // one block per build, so that a build allocates once, not once per panel, and a
+    // segment of another type carries none of them.
     struct RadiatorTransforms {
         Table<std::optional<MGROUP_ROTATE>, kRadiatorRows, kRadiatorPanels> panels;
+        Table<ANIMATIONCOMPONENT_HANDLE, kRadiatorRows, kRadiatorPanels> components{};
     };
     struct SolarTransforms {
         std::optional<MGROUP_ROTATE> base, box;
@@ -151,5 +141,5 @@ private:
     };
     std::unique_ptr<RadiatorTransforms> radiatorTransforms;
     std::unique_ptr<SolarTransforms> solarTransforms;
-    Table<ANIMATIONCOMPONENT_HANDLE, kRadiatorRows, kRadiatorPanels> radiatorComponents{};
+    Table<DOCKHANDLE, kFaces, kMaxBays> bayDocks{};
 };

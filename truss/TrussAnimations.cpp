@@ -68,24 +68,47 @@ double truss::MastExtension(double deployState) {
     return std::cos(kHalfPi - deployState * kHalfPi) * kMastHalfPitch * kMastHalfPitches * kInverseMastLength;
 }
 
-void Truss::FillGroupTables() {
-    // Radiator panels pair off downward from the row's first group: first, first - 1,
-    // first - 4, first - 5, ...; inner rows start at 125, outer rows at 127, and each
-    // further row of a kind 32 groups lower.
-    for (int row = 0; row < kRadiatorRows; ++row) {
+namespace {
+
+// Mesh groups of the animations: the same for every segment. The simulator keeps
+// pointers into these tables through the transforms, so they are static, and the
+// interface takes them as pointers to changeable groups.
+template <typename T, int Rows, int Cols>
+using GroupTable = std::array<std::array<T, Cols>, Rows>;
+
+// Radiator panels pair off downward from the row's first group: first, first - 1,
+// first - 4, first - 5, ...; inner rows start at 125, outer rows at 127, and each
+// further row of a kind 32 groups lower.
+GroupTable<UINT, Truss::kRadiatorRows, Truss::kRadiatorPanels> radiatorGroups = [] {
+    GroupTable<UINT, Truss::kRadiatorRows, Truss::kRadiatorPanels> t{};
+    for (int row = 0; row < Truss::kRadiatorRows; ++row) {
         const int first = (row < kOuterRowOffset ? 125 : 127) - 32 * (row % kOuterRowOffset);
-        for (int k = 0; k < kRadiatorPanels; ++k) radiatorGroups[row][k] = UINT(first - 4 * (k / 2) - k % 2);
+        for (int k = 0; k < Truss::kRadiatorPanels; ++k) t[row][k] = UINT(first - 4 * (k / 2) - k % 2);
     }
-    constexpr UINT kBlanketFirstGroup[kBlanketRows] = {608, 486, 242, 364};
-    for (int row = 0; row < kBlanketRows; ++row)
-        for (int k = 0; k < kBlanketPanels; ++k) blanketGroups[row][k] = kBlanketFirstGroup[row] + UINT(k);
-    constexpr UINT kMastFirstGroup[kMastRows] = {0, 121};
-    for (int row = 0; row < kMastRows; ++row)
-        for (int k = 0; k < kMastGroupSlots; ++k) mastGroups[row][k] = kMastFirstGroup[row] + UINT(k);
-    tipGroups = {733, 731};
-    baseGroups = {734, 735, 736, 737, 738, 739, 740, 741, 742};
-    boxGroups = {730, 732};
-}
+    return t;
+}();
+
+GroupTable<UINT, Truss::kBlanketRows, Truss::kBlanketPanels> blanketGroups = [] {
+    constexpr UINT kBlanketFirstGroup[Truss::kBlanketRows] = {608, 486, 242, 364};
+    GroupTable<UINT, Truss::kBlanketRows, Truss::kBlanketPanels> t{};
+    for (int row = 0; row < Truss::kBlanketRows; ++row)
+        for (int k = 0; k < Truss::kBlanketPanels; ++k) t[row][k] = kBlanketFirstGroup[row] + UINT(k);
+    return t;
+}();
+
+GroupTable<UINT, Truss::kMastRows, Truss::kMastGroupSlots> mastGroups = [] {
+    constexpr UINT kMastFirstGroup[Truss::kMastRows] = {0, 121};
+    GroupTable<UINT, Truss::kMastRows, Truss::kMastGroupSlots> t{};
+    for (int row = 0; row < Truss::kMastRows; ++row)
+        for (int k = 0; k < Truss::kMastGroupSlots; ++k) t[row][k] = kMastFirstGroup[row] + UINT(k);
+    return t;
+}();
+
+std::array<UINT, Truss::kMastRows> tipGroups = {733, 731};
+std::array<UINT, Truss::kBaseGroupCount> baseGroups = {734, 735, 736, 737, 738, 739, 740, 741, 742};
+std::array<UINT, Truss::kBoxGroupCount> boxGroups = {730, 732};
+
+}  // namespace
 
 UINT Truss::NewTypeAnimation() {
     const UINT anim = CreateAnimation(0.0);
@@ -122,13 +145,13 @@ void Truss::DefineRadiatorAnimation() {
 
             ANIMATIONCOMPONENT_HANDLE parent = nullptr;
             if (outer)
-                parent = radiatorComponents[row - kOuterRowOffset][k];
+                parent = radiatorTransforms->components[row - kOuterRowOffset][k];
             else if (k > 0)
-                parent = radiatorComponents[row][k - 1];
+                parent = radiatorTransforms->components[row][k - 1];
 
             auto& transform =
                 radiatorTransforms->panels[row][k].emplace(kMainMesh, &radiatorGroups[row][k], 1, ref, axis, Radians(degrees));
-            radiatorComponents[row][k] = AddAnimationComponent(animRadiator, 0, 1, &transform, parent);
+            radiatorTransforms->components[row][k] = AddAnimationComponent(animRadiator, 0, 1, &transform, parent);
         }
     }
 }

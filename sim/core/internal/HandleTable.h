@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -15,10 +15,17 @@ namespace hostsim {
 enum class HandleKind : std::uintptr_t { Vessel = 1, Dock = 2, Attachment = 3, Component = 4, File = 5, Window = 6 };
 
 // The objects live in chunks of slots, so that they stay where they are made and
-// objects made one after another lie side by side in memory: the step walks them.
+// objects made one after another lie side by side in memory: the step walks them. A
+// slot holds its generation and whether it is in use before the object, so that a
+// look-up reads one cache line.
 template <class T, HandleKind Kind>
 class HandleTable {
 public:
+    HandleTable() = default;
+    HandleTable(const HandleTable&) = delete;
+    HandleTable& operator=(const HandleTable&) = delete;
+    ~HandleTable() { clear(); }
+
     // Makes an object in a free slot; returns it and its handle.
     template <class... Args>
     std::pair<T*, void*> emplace(Args&&... args) {
@@ -31,8 +38,9 @@ public:
             if (index / kChunkSize == chunks_.size()) chunks_.push_back(std::make_unique<Chunk>());
         }
         Slot& slot = at(index);
-        slot.object.emplace(std::forward<Args>(args)...);
-        return {&*slot.object, encode(index, slot.generation)};
+        T* object = ::new (static_cast<void*>(slot.storage)) T(std::forward<Args>(args)...);
+        slot.live = true;
+        return {object, encode(index, slot.generation)};
     }
 
     // The live object behind a handle, or null.
@@ -43,29 +51,19 @@ public:
         auto generation = std::uint32_t(v >> kGenerationShift);
         if (index >= count_) return nullptr;
         Slot& slot = at(std::uint32_t(index));
-        return slot.generation == generation && slot.object ? &*slot.object : nullptr;
+        return slot.generation == generation && slot.live ? slot.object() : nullptr;
     }
 
     // Ends the object's life; its handle becomes stale.
     void remove(const void* handle) {
         if (!get(handle)) return;
-        auto index = std::uint32_t((reinterpret_cast<std::uintptr_t>(handle) >> kIndexShift) & kIndexMask);
-        Slot& slot = at(index);
-        slot.object.reset();
-        ++slot.generation;
-        free_.push_back(index);
+        release(std::uint32_t((reinterpret_cast<std::uintptr_t>(handle) >> kIndexShift) & kIndexMask));
     }
 
     // Ends every object's life. Generations survive, so no old handle comes back.
     void clear() {
-        for (std::uint32_t i = 0; i < count_; ++i) {
-            Slot& slot = at(i);
-            if (slot.object) {
-                slot.object.reset();
-                ++slot.generation;
-                free_.push_back(i);
-            }
-        }
+        for (std::uint32_t i = 0; i < count_; ++i)
+            if (at(i).live) release(i);
     }
 
 private:
@@ -76,12 +74,22 @@ private:
     static constexpr std::uint32_t kChunkSize = 256;
 
     struct Slot {
-        std::optional<T> object;
         std::uint32_t generation = 1;
+        bool live = false;
+        alignas(T) unsigned char storage[sizeof(T)];
+        T* object() { return std::launder(reinterpret_cast<T*>(storage)); }
     };
     using Chunk = std::array<Slot, kChunkSize>;
 
     Slot& at(std::uint32_t index) const { return (*chunks_[index / kChunkSize])[index % kChunkSize]; }
+
+    void release(std::uint32_t index) {
+        Slot& slot = at(index);
+        slot.live = false;
+        slot.object()->~T();
+        ++slot.generation;
+        free_.push_back(index);
+    }
 
     static void* encode(std::uint32_t index, std::uint32_t generation) {
         return reinterpret_cast<void*>((std::uintptr_t(generation) << kGenerationShift) |

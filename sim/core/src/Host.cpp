@@ -480,28 +480,30 @@ void Host::holdPose(Vessel& v) {
 void Host::moveVessels(double dt) {
     for (Vessel* v : order_) {
         if (v->attachedTo() || v->landed) continue;
+        bool moved = false;
         if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
             const VECTOR3 pos = v->pos + v->vel * dt;
             if (finite(pos)) {
                 v->pos = pos;
-                v->moved = true;
+                v->moved = moved = true;
             } else {
                 holdPose(*v);
             }
         }
-        const VECTOR3 w = v->angVel * kRadPerDeg;
-        const double rate = std::hypot(w.x, w.y, w.z);
-        if (rate > 0) {
+        if (v->angVel.x != 0 || v->angVel.y != 0 || v->angVel.z != 0) {
+            const VECTOR3 w = v->angVel * kRadPerDeg;
+            const double rate = std::hypot(w.x, w.y, w.z);
             const MATRIX3 rot = product(v->rot, axisRotation(w / rate, rate * dt));
             if (finite(rot)) {
                 v->rot = rot;
                 v->arotStale = true;
-                v->turned = true;
+                v->turned = moved = true;
             } else {
                 holdPose(*v);
             }
         }
-        placeChildren(*v);
+        // Children are placed when their point moves; a parent at rest moves none.
+        if (moved) placeChildren(*v);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "Registry.h"
 #include "SharedObject.h"
+#include "hostsim/Faults.h"
 #include "Text.h"
 #include "hostsim/Host.h"
 
@@ -51,12 +52,14 @@ void oapiWriteLog(char* line) {
 }
 
 VESSEL* oapiGetVesselInterface(OBJHANDLE vessel) {
+    if (hostsim::faults::injectHere("oapiGetVesselInterface")) return nullptr;
     if (journal().enabled()) journal().record("oapiGetVesselInterface " + formatPointer(vessel));
     Vessel* v = Registry::get().vessels.get(vessel);
     return v ? v->iface : nullptr;
 }
 
 OBJHANDLE oapiGetVesselByName(char* name) {
+    if (hostsim::faults::injectHere("oapiGetVesselByName")) return nullptr;
     journal().record(std::string("oapiGetVesselByName ") + (name ? name : ""));
     Vessel* v = name ? Host::instance().vesselByName(name) : nullptr;
     return v ? v->handle : nullptr;
@@ -68,6 +71,7 @@ DWORD oapiGetVesselCount() {
 }
 
 OBJHANDLE oapiGetVesselByIndex(int index) {
+    if (hostsim::faults::injectHere("oapiGetVesselByIndex")) return nullptr;
     if (journal().enabled()) journal().record("oapiGetVesselByIndex " + std::to_string(index));
     const auto& all = Host::instance().vessels();
     return index >= 0 && size_t(index) < all.size() ? all[size_t(index)]->handle : nullptr;
@@ -89,6 +93,7 @@ void oapiGetObjectName(OBJHANDLE object, char* name, int n) {
 }
 
 bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
+    if (hostsim::faults::injectHere("oapiReadScenario_nextline")) return false;
     journal().record("oapiReadScenario_nextline");
     ScenarioFile* f = Registry::get().files.get(scn);
     if (!f || f->writing) return false;
@@ -132,6 +137,7 @@ void oapiWriteScenario_vec(FILEHANDLE scn, char* item, const VECTOR3& value) {
 }
 
 void oapiOpenInputBox(char* title, InputBoxCallback callback, char* initial, int visibleLength, void* userData) {
+    if (hostsim::faults::injectHere("oapiOpenInputBox")) return;
     journal().record(std::string("oapiOpenInputBox ") + (title ? title : "") + " " + std::to_string(visibleLength) +
                      " " + formatPointer(userData));
     InputBox box;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "Registry.h"
+#include "hostsim/Faults.h"
 #include "Text.h"
 #include "hostsim/Host.h"
 
@@ -106,6 +107,7 @@ char* VESSEL::GetClassName() const {
 // ---- Meshes ----
 
 UINT VESSEL::AddMesh(const char* meshName, const VECTOR3* ofs) const {
+    if (faults::injectHere("AddMesh")) return UINT(-1);
     Vessel* v = self(hVessel);
     if (!v || !meshName) return UINT(-1);
     Mesh m;
@@ -128,6 +130,7 @@ UINT VESSEL::AddMesh(const char* meshName, const VECTOR3* ofs) const {
 }
 
 bool VESSEL::DelMesh(UINT idx, bool retainAnim) const {
+    if (faults::injectHere("DelMesh")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DelMesh " + std::to_string(idx) + (retainAnim ? " retain" : ""));
     if (!v || idx >= v->meshes.size() || !v->meshes[idx].used) return false;
@@ -160,6 +163,7 @@ UINT VESSEL::GetMeshCount() const {
 // ---- Docks ----
 
 DOCKHANDLE VESSEL::CreateDock(const VECTOR3& pos, const VECTOR3& dir, const VECTOR3& rot) const {
+    if (faults::injectHere("CreateDock")) return nullptr;
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
     auto [raw, handle] = reg().docks.emplace();
@@ -173,6 +177,7 @@ DOCKHANDLE VESSEL::CreateDock(const VECTOR3& pos, const VECTOR3& dir, const VECT
 }
 
 bool VESSEL::DelDock(DOCKHANDLE hDock) const {
+    if (faults::injectHere("DelDock")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DelDock " + formatPointer(hDock));
     Dock* d = v ? ownDock(*v, hDock) : nullptr;
@@ -203,11 +208,13 @@ UINT VESSEL::DockCount() const {
 }
 
 DOCKHANDLE VESSEL::GetDockHandle(UINT n) const {
+    if (faults::injectHere("GetDockHandle")) return nullptr;
     Vessel* v = self(hVessel);
     return v && n < v->docks.size() ? v->docks[n]->handle : nullptr;
 }
 
 OBJHANDLE VESSEL::GetDockStatus(DOCKHANDLE hDock) const {
+    if (faults::injectHere("GetDockStatus")) return nullptr;
     if (journal().enabled()) journal().record("GetDockStatus " + formatPointer(hDock));
     Vessel* v = self(hVessel);
     Dock* d = v ? ownDock(*v, hDock) : nullptr;
@@ -215,6 +222,7 @@ OBJHANDLE VESSEL::GetDockStatus(DOCKHANDLE hDock) const {
 }
 
 bool VESSEL::Undock(UINT n, const OBJHANDLE exclude) const {
+    if (faults::injectHere("Undock")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("Undock " + std::to_string(int(n)));
     if (!v) return false;
@@ -231,6 +239,7 @@ bool VESSEL::Undock(UINT n, const OBJHANDLE exclude) const {
 
 ATTACHMENTHANDLE VESSEL::CreateAttachment(bool toparent, const VECTOR3& pos, const VECTOR3& dir, const VECTOR3& rot,
                                           const char* id, bool loose) const {
+    if (faults::injectHere("CreateAttachment")) return nullptr;
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
     auto [raw, handle] = reg().attachments.emplace();
@@ -248,6 +257,7 @@ ATTACHMENTHANDLE VESSEL::CreateAttachment(bool toparent, const VECTOR3& pos, con
 }
 
 bool VESSEL::DelAttachment(ATTACHMENTHANDLE attachment) const {
+    if (faults::injectHere("DelAttachment")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DelAttachment " + formatPointer(attachment));
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
@@ -283,6 +293,7 @@ const char* VESSEL::GetAttachmentId(ATTACHMENTHANDLE attachment) const {
 }
 
 OBJHANDLE VESSEL::GetAttachmentStatus(ATTACHMENTHANDLE attachment) const {
+    if (faults::injectHere("GetAttachmentStatus")) return nullptr;
     if (journal().enabled()) journal().record("GetAttachmentStatus " + formatPointer(attachment));
     Vessel* v = self(hVessel);
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
@@ -304,6 +315,7 @@ DWORD VESSEL::GetAttachmentIndex(ATTACHMENTHANDLE attachment) const {
 }
 
 ATTACHMENTHANDLE VESSEL::GetAttachmentHandle(bool toparent, DWORD i) const {
+    if (faults::injectHere("GetAttachmentHandle")) return nullptr;
     if (journal().enabled()) journal().record(std::string("GetAttachmentHandle ") + (toparent ? "toparent " : "tochild ") + std::to_string(i));
     Vessel* v = self(hVessel);
     if (!v) return nullptr;
@@ -314,6 +326,7 @@ ATTACHMENTHANDLE VESSEL::GetAttachmentHandle(bool toparent, DWORD i) const {
 // Refuses what the simulator would silently get wrong: an occupied point, a point of
 // the wrong kind, and a child that is this vessel or one of its ancestors.
 bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMENTHANDLE childAttachment) const {
+    if (faults::injectHere("AttachChild")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled())
         journal().record("AttachChild " + formatPointer(child) + " " + formatPointer(attachment) + " " +
@@ -333,6 +346,7 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
 }
 
 bool VESSEL::DetachChild(ATTACHMENTHANDLE attachment, double vel) const {
+    if (faults::injectHere("DetachChild")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DetachChild " + formatPointer(attachment) + " " + formatNumber(vel));
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
@@ -345,6 +359,7 @@ bool VESSEL::DetachChild(ATTACHMENTHANDLE attachment, double vel) const {
 // ---- Animations ----
 
 UINT VESSEL::CreateAnimation(double initialState) const {
+    if (faults::injectHere("CreateAnimation")) return UINT(-1);
     Vessel* v = self(hVessel);
     if (!v) return UINT(-1);
     Animation a;
@@ -359,6 +374,7 @@ UINT VESSEL::CreateAnimation(double initialState) const {
 ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0, double state1,
                                                         MGROUP_TRANSFORM* trans,
                                                         ANIMATIONCOMPONENT_HANDLE parent) const {
+    if (faults::injectHere("AddAnimationComponent")) return nullptr;
     Vessel* v = self(hVessel);
     if (journal().enabled())
         journal().record("AddAnimationComponent " + std::to_string(anim) + " " + formatNumber(state0) + " " +
@@ -388,6 +404,7 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
 }
 
 bool VESSEL::DelAnimationComponent(UINT anim, ANIMATIONCOMPONENT_HANDLE hAC) {
+    if (faults::injectHere("DelAnimationComponent")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DelAnimationComponent " + std::to_string(anim) + " " + formatPointer(hAC));
     AnimationComponent* c = reg().components.get(hAC);
@@ -397,6 +414,7 @@ bool VESSEL::DelAnimationComponent(UINT anim, ANIMATIONCOMPONENT_HANDLE hAC) {
 }
 
 bool VESSEL::DelAnimation(UINT anim) const {
+    if (faults::injectHere("DelAnimation")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("DelAnimation " + std::to_string(anim));
     if (!v || anim >= v->animations.size()) return false;
@@ -406,6 +424,7 @@ bool VESSEL::DelAnimation(UINT anim) const {
 }
 
 bool VESSEL::SetAnimation(UINT anim, double state) const {
+    if (faults::injectHere("SetAnimation")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("SetAnimation " + std::to_string(anim) + " " + formatNumber(state));
     if (!v || anim >= v->animations.size()) return false;

@@ -31,12 +31,12 @@ struct Dock {
 
 struct Attachment {
     Vessel* owner = nullptr;
+    Attachment* partner = nullptr;  // the point of the other vessel while attached
     ATTACHMENTHANDLE handle = nullptr;
     bool toParent = false;  // a point by which the owner hangs from a parent
+    bool loose = false;
     VECTOR3 pos{}, dir{}, rot{};
     std::string id;  // at most 7 characters
-    bool loose = false;
-    Attachment* partner = nullptr;  // the point of the other vessel while attached
 };
 
 struct AnimationComponent {
@@ -123,10 +123,11 @@ struct Vessel {
     Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
     bool landed = false;  // STATUS Landed: stays where it was put
     Body body = Body::Sun;
-    VECTOR3 pos{}, vel{};  // relative to the body, in the axes of the global frame
+    VECTOR3 vel{};     // relative to the body, in the axes of the global frame (RVEL)
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
-    MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
     std::vector<Vessel*> children;  // vessels attached to the child points
+    VECTOR3 pos{};     // relative to the body, in the axes of the global frame (RPOS)
+    MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
 
     OBJHANDLE handle = nullptr;
     std::string name;

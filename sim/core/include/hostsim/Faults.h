@@ -1,0 +1,17 @@
+// For tests: the host makes the Nth interface operation that can fail fail, as the
+// simulator reports such a failure (a null handle, an invalid index, false, no vessel
+// by that name, a box that does not open), so that tests see what the modules do then.
+#pragma once
+
+namespace hostsim::faults {
+
+// From now on, count the operations that can fail; the nth of them fails (n > 0), or
+// none does (n = 0).
+void arm(long long n);
+void disarm();
+// The operations counted since arm.
+long long counted();
+// Whether the operation about to run fails; every operation that can fail asks once.
+bool injectHere(const char* operation);
+
+}  // namespace hostsim::faults

@@ -1,0 +1,181 @@
+// The host makes each of a station's failable interface operations fail in turn, as
+// the simulator reports such failures; the modules must neither crash nor leave the
+// host's records inconsistent, and what remains must save and load again.
+#include <functional>
+#include <set>
+
+#include "HostTest.h"
+#include "hostsim/Editor.h"
+#include "hostsim/Faults.h"
+
+namespace {
+
+const char* kStation = R"(BEGIN_ENVIRONMENT
+  Date MJD 60310.5
+END_ENVIRONMENT
+BEGIN_SHIPS
+Carrier:Haulbed
+  STATUS Orbiting Earth
+  RPOS 6778000 0 0
+  SEGS 1
+  STS
+END
+Base:Truss
+  TYPE 2
+  STS
+  ATTACHED 0:0,Carrier
+END
+Solar:Truss
+  STATUS Orbiting Earth
+  RPOS 6778000 60 0
+  TYPE 63
+  TRACKING
+  DEPLOYANIM 0 0.5
+END
+Radiator:Truss
+  RPOS 6778000 -60 0
+  TYPE 61
+  RADANIM 2 0.2
+END
+Spare:Truss
+  TYPE 6
+END
+END_SHIPS
+)";
+
+using Action = std::function<void(hostsim::Host&)>;
+
+Action key(const char* vessel, DWORD code, bool ctrl = false) {
+    return [=](hostsim::Host& host) {
+        if (hostsim::Vessel* v = host.vesselByName(vessel)) host.setFocus(v->handle);
+        std::vector<DWORD> held;
+        if (ctrl) held.push_back(OAPI_KEY_LCONTROL);
+        host.pressKey(code, held);
+        host.releaseKey(code, held);
+    };
+}
+
+Action command(const char* text) {
+    return [=](hostsim::Host& host) {
+        key("Carrier", OAPI_KEY_SPACE, true)(host);
+        host.answerInputBox(text);  // a box that did not open takes nothing
+    };
+}
+
+Action editor(const char* vessel, const char* page, std::vector<std::string> words) {
+    return [=](hostsim::Host&) { hostsim::editorAction(vessel, page, words); };
+}
+
+// Keys, typed commands and editor actions, with steps after each.
+const std::vector<Action>& stationActions() {
+    static const std::vector<Action> actions = {
+        key("Solar", OAPI_KEY_K, true),
+        key("Solar", OAPI_KEY_G),
+        key("Solar", OAPI_KEY_D),
+        key("Solar", OAPI_KEY_U, true),
+        key("Radiator", OAPI_KEY_K),
+        key("Carrier", OAPI_KEY_K),
+        command("GRAPPLE Spare 2 0"),
+        command("RELEASE 0"),
+        editor("Spare", "Vessel Management", {"show"}),
+        editor("Spare", "Vessel Management", {"select", "1001", "61"}),
+        editor("Spare", "Vessel Management", {"closeup", "1001"}),
+        editor("Spare", "Vessel Management", {"click", "1005"}),
+        editor("Carrier", "Vessel Management", {"show"}),
+        editor("Carrier", "Vessel Management", {"arrow", "1006", "up"}),
+        editor("Carrier", "Vessel Management", {"type", "1004", "0.5"}),
+        editor("Carrier", "Payloads", {"show"}),
+        editor("Carrier", "Payloads", {"select", "1009", "#1"}),
+        editor("Carrier", "Payloads", {"select", "1013", "Radiator"}),
+        editor("Carrier", "Payloads", {"closeup", "1013"}),
+        editor("Carrier", "Payloads", {"select", "1014", "#0"}),
+        editor("Carrier", "Payloads", {"click", "1012"}),
+    };
+    return actions;
+}
+
+// What the host keeps must hang together: links both ways, lists and owners agree.
+std::string inconsistency(hostsim::Host& host) {
+    for (hostsim::Vessel* v : host.vessels()) {
+        const std::string who = v->name + ": ";
+        if (host.vessel(v->handle) != v) return who + "stale handle";
+        if (v->hangsFrom && (v->hangsFrom->owner != v || !v->hangsFrom->partner ||
+                             v->hangsFrom->partner->partner != v->hangsFrom))
+            return who + "broken link to its parent";
+        for (hostsim::Attachment* a : v->parentPoints)
+            if (a->owner != v || !a->toParent || (a->partner && v->hangsFrom != a)) return who + "bad parent point";
+        for (hostsim::Attachment* a : v->childPoints) {
+            if (a->owner != v || a->toParent) return who + "bad child point";
+            if (a->partner && (a->partner->partner != a ||
+                               std::find(v->children.begin(), v->children.end(), a->partner->owner) == v->children.end()))
+                return who + "a child point's link is one-sided";
+        }
+        for (hostsim::Vessel* c : v->children)
+            if (!c->hangsFrom || c->hangsFrom->partner->owner != v) return who + "a child that does not hang from it";
+        for (hostsim::Dock* d : v->docks)
+            if (d->owner != v || (d->mate && d->mate->mate != d)) return who + "bad dock";
+        for (size_t i = 0; i < v->animations.size(); ++i) {
+            size_t count = 0;
+            for (hostsim::AnimationComponent* c : v->animations[i].components) {
+                ++count;
+                if (c->owner != v || c->animation != i) return who + "a component in the wrong list";
+                if (c->parent && c->parent->owner != v) return who + "a component under another vessel's";
+            }
+            if (count != v->animations[i].components.size()) return who + "a component list miscounted";
+        }
+    }
+    return {};
+}
+
+class HostFaults : public HostTest {
+protected:
+    // Loads the station and works it; every failable operation on the way counts.
+    void runStation() {
+        host().loadScenarioText(kStation);
+        for (const Action& act : stationActions()) {
+            act(host());
+            host().step(0.5);
+            host().step(0.5);
+        }
+    }
+};
+
+TEST_F(HostFaults, every_failable_operation_of_a_station_fails_once_without_harm) {
+    hostsim::faults::arm(0);
+    runStation();
+    const long long operations = hostsim::faults::counted();
+    hostsim::faults::disarm();
+    ASSERT_GT(operations, 500);
+    std::set<std::string> failedKinds;
+    for (long long n = 1; n <= operations; ++n) {
+        SCOPED_TRACE("operation " + std::to_string(n));
+        host().reset();
+        host().setRoot(HOSTSIM_TEST_ROOT);
+        hostsim::faults::arm(n);
+        runStation();
+        hostsim::faults::disarm();
+        for (const std::string& line : host().log())
+            if (line.rfind("Fault injected: ", 0) == 0) failedKinds.insert(line.substr(16, line.find(' ', 16) - 16));
+        ASSERT_EQ(inconsistency(host()), "");
+        // What remains saves and loads again. A carrier keeps no turn in its lines, so
+        // the first reload may put its payloads back; after it the text stands.
+        std::string saved = host().saveScenarioText();
+        for (int reload = 0; reload < 2; ++reload) {
+            host().reset();
+            host().setRoot(HOSTSIM_TEST_ROOT);
+            ASSERT_EQ(host().loadScenarioText(saved), "") << saved;
+            std::string again = host().saveScenarioText();
+            if (reload == 1) {
+                ASSERT_EQ(again, saved);
+            }
+            saved = std::move(again);
+        }
+    }
+    // Each kind of failure the station meets was made to happen.
+    for (const char* kind : {"AddMesh", "CreateDock", "CreateAttachment", "AddAnimationComponent", "SetAnimation",
+                             "GetAttachmentStatus", "AttachChild", "oapiGetVesselByName", "oapiOpenInputBox",
+                             "oapiGetVesselInterface", "oapiReadScenario_nextline", "DelAnimationComponent", "DetachChild"})
+        EXPECT_TRUE(failedKinds.count(kind)) << kind;
+}
+
+}  // namespace
