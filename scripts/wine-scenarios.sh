@@ -65,7 +65,7 @@ clean() {
 # Reads "\" as "/" and a module's file as NAME.dll, the two things the platforms write
 # their own way.
 neutral_log() {
-  sed -e 's|\\|/|g' -e 's|^\(Module [^ ]*\)\.so\( \[\)|\1.dll\2|' "$1"
+  sed -E -e 's#\\#/#g' -e 's#^(Module [^ ]+)\.so( \[|$)#\1.dll\2#' "$1" > "$2"
 }
 
 run_one() {
@@ -101,7 +101,9 @@ run_one() {
     diff -u "$base.expected.scn" "$out/wine/saved.scn" || true
     failed=1
   fi
-  if ! diff -u <(neutral_log "$out/linux/run.log") <(neutral_log "$out/wine/run.log") > "$out/log.diff"; then
+  neutral_log "$out/linux/run.log" "$out/linux/run.neutral.log" || { echo "$name: cannot read the Linux log"; return 1; }
+  neutral_log "$out/wine/run.log" "$out/wine/run.neutral.log" || { echo "$name: cannot read the Wine log"; return 1; }
+  if ! diff -u "$out/linux/run.neutral.log" "$out/wine/run.neutral.log" > "$out/log.diff"; then
     echo "$name: the logs differ (Linux, then Wine):"
     cat "$out/log.diff"
     failed=1

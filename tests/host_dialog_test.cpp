@@ -226,12 +226,15 @@ TEST_F(Dialogs, a_handle_that_is_no_loaded_library_is_refused_without_being_read
 
 // ---- Making and destroying dialogs ----
 
-TEST_F(Dialogs, making_a_dialog_sends_only_its_initialisation_with_the_parameter_and_focus) {
+TEST_F(Dialogs, making_a_dialog_sends_its_initialisation_then_gives_the_first_tab_stop_the_focus) {
     HWND d = CreateDialogParam(instance, MAKEINTRESOURCE(IDD_CONTROLS), nullptr, Recorder, 42);
     ASSERT_NE(d, nullptr) << hostsim::lastDialogError();
-    ASSERT_EQ(messages(), (std::vector<UINT>{WM_INITDIALOG}));
+    ASSERT_EQ(messages(), (std::vector<UINT>{WM_INITDIALOG, WM_COMMAND}));
     EXPECT_EQ(received[0].lParam, 42);
     EXPECT_EQ(reinterpret_cast<HWND>(received[0].wParam), item(d, IDC_TYPES));
+    // The procedure answered TRUE: the window system gives that control the focus, even
+    // in a hidden dialog, as the real one does.
+    EXPECT_EQ(commands(), (std::vector<std::pair<WORD, WORD>>{{IDC_TYPES, CBN_SETFOCUS}}));
     EXPECT_FALSE(IsWindowVisible(d));  // its template has no WS_VISIBLE
     EXPECT_EQ(hostsim::childWindows(d).size(), 22u);
     EXPECT_EQ(GetParent(item(d, IDC_TYPES)), d);
@@ -490,10 +493,13 @@ TEST_F(Dialogs, check_boxes_answer_and_a_program_click_notifies) {
     EXPECT_TRUE(commands().empty());
     SendDlgItemMessage(d, IDC_TRACKING, BM_CLICK, 0, 0);
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_TRACKING), BST_UNCHECKED);
-    EXPECT_EQ(commands(), (std::vector<std::pair<WORD, WORD>>{{IDC_TRACKING, BN_CLICKED}}));
+    // The click is a press, which takes the focus from the combo box that had it since
+    // the dialog was made: the combo box ends its choice and lets the focus go.
+    EXPECT_EQ(commands(), (std::vector<std::pair<WORD, WORD>>{
+                              {IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_KILLFOCUS}, {IDC_TRACKING, BN_CLICKED}}));
     EnableWindow(item(d, IDC_TRACKING), FALSE);
     SendDlgItemMessage(d, IDC_TRACKING, BM_CLICK, 0, 0);  // a disabled button takes no click
-    EXPECT_EQ(commands().size(), 1u);
+    EXPECT_EQ(commands().size(), 3u);
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_EXTEND), 0u);  // a push button has no check
 }
 
@@ -566,15 +572,18 @@ TEST_F(Dialogs, choosing_in_a_combo_list_then_closing_it_notifies_in_order) {
     EXPECT_EQ(person::closeUp(combo), "");
     EXPECT_FALSE(hostsim::viewWindow(combo)->dropped);
     using C = std::pair<WORD, WORD>;
-    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_DROPDOWN}, {IDC_TYPES, CBN_SELCHANGE}, {IDC_TYPES, CBN_CLOSEUP}}));
+    // The list closes as a click on the arrow closes it: the choice ends as cancelled,
+    // and the entry chosen in it stays.
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_DROPDOWN}, {IDC_TYPES, CBN_SELCHANGE},
+                                          {IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_CLOSEUP}}));
     EXPECT_EQ(received[1].seen, "5 63");
-    EXPECT_EQ(received[2].seen, "5 63");
-    EXPECT_EQ(reinterpret_cast<HWND>(received[2].lParam), combo);
+    EXPECT_EQ(received[3].seen, "5 63");
+    EXPECT_EQ(reinterpret_cast<HWND>(received[3].lParam), combo);
 
     received.clear();
     EXPECT_EQ(person::closeUp(combo), "");  // opening and closing without a choice
-    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_DROPDOWN}, {IDC_TYPES, CBN_CLOSEUP}}));
-    EXPECT_EQ(received[1].seen, "5 63");
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_DROPDOWN}, {IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_CLOSEUP}}));
+    EXPECT_EQ(received[2].seen, "5 63");
 
     received.clear();
     EXPECT_EQ(person::select(combo, "#0"), "");
@@ -597,14 +606,17 @@ TEST_F(Dialogs, clicking_buttons_and_ticking_boxes) {
     EXPECT_EQ(person::setCheck(item(d, IDC_TRUNNIONS), true), "");   // already ticked: nothing to do
     EXPECT_EQ(person::setCheck(item(d, IDC_TRUNNIONS), false), "");
     using C = std::pair<WORD, WORD>;
-    EXPECT_EQ(commands(), (std::vector<C>{{IDC_EXTEND, BN_CLICKED}, {IDC_TRUNNIONS, BN_CLICKED}, {IDC_TRUNNIONS, BN_CLICKED}}));
-    EXPECT_EQ(received[1].seen, "1");  // ticked before the notification
-    EXPECT_EQ(received[2].seen, "0");
-    EXPECT_EQ(reinterpret_cast<HWND>(received[1].lParam), item(d, IDC_TRUNNIONS));
+    // The first press takes the focus from the combo box; buttons without BS_NOTIFY
+    // pass it on silently.
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_KILLFOCUS}, {IDC_EXTEND, BN_CLICKED},
+                                          {IDC_TRUNNIONS, BN_CLICKED}, {IDC_TRUNNIONS, BN_CLICKED}}));
+    EXPECT_EQ(received[3].seen, "1");  // ticked before the notification
+    EXPECT_EQ(received[4].seen, "0");
+    EXPECT_EQ(reinterpret_cast<HWND>(received[3].lParam), item(d, IDC_TRUNNIONS));
     EXPECT_EQ(person::click(item(d, -1)), "control -1 is a group box, which takes no clicks");
     EXPECT_EQ(person::click(item(d, IDC_NOTE)), "control 1016 is not a button");
     EXPECT_EQ(person::setCheck(item(d, IDC_EXTEND), true), "control 1004 is not a check box");
-    EXPECT_EQ(commands().size(), 3u);
+    EXPECT_EQ(commands().size(), 5u);
 }
 
 TEST_F(Dialogs, typing_replaces_the_text_a_keystroke_at_a_time) {
@@ -660,7 +672,7 @@ TEST_F(Dialogs, an_arrow_click_notifies_the_change_before_it_happens) {
     HWND spin = item(d, IDC_COUNT_SPIN);
     EXPECT_EQ(person::arrow(spin, false), "");  // the lower arrow: +1 in the default range
     EXPECT_EQ(person::arrow(spin, true), "");   // the upper arrow: -1
-    EXPECT_EQ(person::arrow(spin, true), "");   // at 0, the end of the range: notified, not moved
+    EXPECT_EQ(person::arrow(spin, true), "");   // at 0, the end of the range: notified, not moved, reported
     std::vector<std::tuple<UINT, int, int, WPARAM>> notes;
     for (const auto& m : received)
         if (m.msg == WM_NOTIFY) notes.emplace_back(m.code, m.pos, m.delta, m.wParam);
@@ -670,9 +682,10 @@ TEST_F(Dialogs, an_arrow_click_notifies_the_change_before_it_happens) {
     std::vector<WPARAM> scrolls;
     for (const auto& m : received)
         if (m.msg == WM_VSCROLL) scrolls.push_back(m.wParam);
+    // Every press reports the position, moved or not; every release ends the scroll.
     EXPECT_EQ(scrolls, (std::vector<WPARAM>{MAKEWPARAM(SB_THUMBPOSITION, 1), MAKEWPARAM(SB_ENDSCROLL, 1),
                                             MAKEWPARAM(SB_THUMBPOSITION, 0), MAKEWPARAM(SB_ENDSCROLL, 0),
-                                            MAKEWPARAM(SB_ENDSCROLL, 0)}));
+                                            MAKEWPARAM(SB_THUMBPOSITION, 0), MAKEWPARAM(SB_ENDSCROLL, 0)}));
 
     // A range set upward turns the arrows round.
     SendMessage(spin, UDM_SETRANGE32, 0, 10);

@@ -89,9 +89,15 @@ TEST_F(EditorTest, pages_are_built_hidden_after_secInit_and_get_the_vessel_on_re
     ASSERT_EQ(editor().open(v), "");
     auto lines = pageLog();
     // Initialisation carries the vessel; the page's own request is answered with it too.
+    // Each page's first tab stop takes the focus once the page is made, the second's
+    // from the first's (the combo box ends its choice as it lets the focus go).
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
               (std::vector<std::string>{"A init vessel=Probe1 asked=Probe1 focus=1001 parent=yes",
-                                        "B init vessel=Probe1 asked=Probe1 focus=1009 parent=yes"}));
+                                        "A command id=1001 code=3 from=ok sel=1 text=6",
+                                        "B init vessel=Probe1 asked=Probe1 focus=1009 parent=yes",
+                                        "A command id=1001 code=10 from=ok sel=1 text=6",
+                                        "A command id=1001 code=4 from=ok sel=1 text=6",
+                                        "B command id=1009 code=4 from=ok sel=-1"}));
     char title[64];
     GetWindowText(editor().window(), title, sizeof title);
     EXPECT_STREQ(title, "Scenario Editor: Probe1");
@@ -188,11 +194,14 @@ TEST_F(EditorTest, a_person_actions_reach_the_page_with_the_window_system_values
     EXPECT_EQ(editor().closeUp(kFirst, IDC_TYPES), "");
     EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1001 code=7 from=ok sel=1 text=6",
                                                    "A command id=1001 code=1 from=ok sel=5 text=63",
+                                                   "A command id=1001 code=10 from=ok sel=5 text=63",
                                                    "A command id=1001 code=8 from=ok sel=5 text=63"}));
     EXPECT_EQ(editor().check(kFirst, IDC_TRUNNIONS, true), "");
     EXPECT_EQ(editor().check(kFirst, IDC_TRUNNIONS, true), "");  // ticked already
     EXPECT_EQ(editor().click(kFirst, IDC_EXTEND), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1002 code=0 from=ok checked=1", "A command id=1004 code=0 from=ok"}));
+    // The first press takes the focus from the other page's list, which had it last.
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "A command id=1002 code=0 from=ok checked=1",
+                                                   "A command id=1004 code=0 from=ok"}));
     EXPECT_EQ(editor().type(kFirst, IDC_OFFSET, "2.5"), "");
     auto typed = pageLog();
     ASSERT_EQ(typed.size(), 6u);
@@ -200,7 +209,8 @@ TEST_F(EditorTest, a_person_actions_reach_the_page_with_the_window_system_values
     EXPECT_EQ(typed[5], "A command id=1008 code=768 from=ok text=2.5");   // EN_CHANGE
     EXPECT_EQ(editor().arrow(kFirst, IDC_COUNT_SPIN, true), "");
     EXPECT_EQ(editor().arrow(kFirst, IDC_COUNT_SPIN, false), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A notify id=1007 code=deltapos pos=0 delta=-1 from=ok", "A vscroll code=8 pos=0",
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A notify id=1007 code=deltapos pos=0 delta=-1 from=ok", "A vscroll code=4 pos=0",
+                                                   "A vscroll code=8 pos=0",
                                                    "A notify id=1007 code=deltapos pos=0 delta=1 from=ok", "A vscroll code=4 pos=1",
                                                    "A vscroll code=8 pos=1"}));
     EXPECT_EQ(editor().select(kFirst, IDC_PALLETS, "Attachment 5"), "");
@@ -222,7 +232,7 @@ TEST_F(EditorTest, the_done_button_left_to_the_editor_leaves_the_page) {
     editor().show(kFirst);
     pageLog();
     EXPECT_EQ(editor().click(kFirst, IDC_DONE), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1003 code=0 from=ok", "A show 0"}));
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "A command id=1003 code=0 from=ok", "A show 0"}));
     EXPECT_EQ(editor().shownPage(), nullptr);
 }
 
@@ -255,7 +265,7 @@ TEST_F(EditorTest, reopening_initialises_new_pages_and_a_host_reset_forgets_them
     HWND first = editor().page(kFirst)->window;
     ASSERT_EQ(editor().open(v), "");
     auto lines = pageLog();
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 9u);  // two destroyed, secInit, two made, with their focus notifications
     EXPECT_EQ(lines[0], "A destroy");
     EXPECT_EQ(lines[3], "A init vessel=Probe1 asked=Probe1 focus=1001 parent=yes");
     EXPECT_FALSE(IsWindow(first));
@@ -321,7 +331,7 @@ TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
     EXPECT_EQ(lines[0], "A destroy");
     EXPECT_EQ(lines[2].rfind("secInit vessel=Probe2", 0), 0u);
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"click", "1022"}), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1022 code=0 from=ok"}));
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "B command id=1022 code=0 from=ok"}));
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"check", "1005", "on"}), "page \"Payloads\" has no control 1005");
 }
 

@@ -2,6 +2,7 @@
 // boxes, list boxes and up-down controls, answering the window system's messages
 // with its values, limits and results.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "DialogWindow.h"
@@ -75,7 +76,11 @@ LRESULT buttonMessage(HWND h, Window& w, UINT msg, WPARAM wParam, LPARAM lParam)
         w.kind = buttonKind(w.style);
         return 0;
     case BM_CLICK:
-        if (!(w.style & WS_DISABLED)) clickButton(h);
+        // As a press and a release: the button takes the focus, then clicks.
+        if (!(w.style & WS_DISABLED)) {
+            setFocus(h);
+            if (find(h)) clickButton(h);
+        }
         return 0;
     default: {
         LRESULT r = 0;
@@ -236,8 +241,12 @@ LRESULT comboMessage(HWND h, Window& w, UINT msg, WPARAM wParam, LPARAM lParam) 
             command(h, CBN_DROPDOWN);
             if (Window* again = find(h)) again->dropped = true;
         } else if (!wParam && w.dropped) {
-            w.dropped = false;
-            command(h, CBN_CLOSEUP);
+            // Closed without a click on an entry: the choice ends as cancelled.
+            command(h, CBN_SELENDCANCEL);
+            if (Window* again = find(h)) {
+                again->dropped = false;
+                command(h, CBN_CLOSEUP);
+            }
         }
         return TRUE;
     case CB_GETDROPPEDSTATE: return w.dropped;
@@ -423,6 +432,21 @@ void clickButton(HWND button) {
         }
     }
     command(button, BN_CLICKED);
+}
+
+void readBuddyPosition(HWND upDown) {
+    Window* w = find(upDown);
+    if (!w || !(w->style & UDS_SETBUDDYINT)) return;
+    const Window* buddy = find(w->buddy);
+    if (!buddy || buddy->text.empty()) return;
+    std::string_view text = buddy->text;
+    int base = w->base;
+    if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) text.remove_prefix(2);
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size()) return;
+    if (value < std::min(w->lower, w->upper) || value > std::max(w->lower, w->upper)) return;
+    w->position = value;
 }
 
 void setUpDownPosition(HWND upDown, int pos) {

@@ -102,6 +102,9 @@ std::string closeUp(HWND h) {
         if (auto err = dropDown(h); !err.empty()) return err;
         w = win::find(h);
     }
+    // Closing the list without a click on an entry ends the choice as cancelled.
+    win::command(h, CBN_SELENDCANCEL);
+    if (!(w = win::find(h))) return {};
     w->dropped = false;
     win::command(h, CBN_CLOSEUP);
     return {};
@@ -113,7 +116,11 @@ std::string click(HWND h) {
     switch (w->kind) {
     case WindowKind::PushButton:
     case WindowKind::CheckBox:
-    case WindowKind::RadioButton: win::clickButton(h); return {};
+    case WindowKind::RadioButton:
+        // The press gives the button the focus; the release clicks it.
+        win::setFocus(h);
+        if (win::find(h)) win::clickButton(h);
+        return {};
     case WindowKind::GroupBox: return win::describe(*w) + " is a group box, which takes no clicks";
     default: return win::describe(*w) + " is not a button";
     }
@@ -125,7 +132,8 @@ std::string setCheck(HWND h, bool on) {
     if (w->kind != WindowKind::CheckBox && w->kind != WindowKind::RadioButton) return win::describe(*w) + " is not a check box";
     if ((w->check == BST_CHECKED) == on) return {};
     if (w->kind == WindowKind::RadioButton && !on) return win::describe(*w) + " is a radio button: choose another one to clear it";
-    win::clickButton(h);
+    win::setFocus(h);
+    if (win::find(h)) win::clickButton(h);
     return {};
 }
 
@@ -162,9 +170,10 @@ std::string type(HWND h, const std::string& text) {
             win::command(h, EN_UPDATE);
             win::command(h, EN_CHANGE);
         } else {
-            // Edited text no longer stands for a list entry.
-            field->selection = -1;
+            // Edited text no longer stands for a list entry: the entry is let go once
+            // the field has told of the coming change and before it tells of the change.
             win::command(h, CBN_EDITUPDATE);
+            if (Window* combo = win::find(h)) combo->selection = -1;
             win::command(h, CBN_EDITCHANGE);
         }
     }
@@ -175,6 +184,13 @@ std::string arrow(HWND h, bool up) {
     if (auto why = blocked(h); !why.empty()) return why;
     const Window* w = win::find(h);
     if (w->kind != WindowKind::UpDown) return win::describe(*w) + " is not an up-down control";
+    // The press gives the focus to a buddy that is an edit field, and a control that
+    // keeps its position in its buddy takes the position from there first.
+    if (const Window* buddy = win::find(w->buddy); buddy && buddy->kind == WindowKind::Edit) {
+        win::setFocus(w->buddy);
+        if (!(w = win::find(h))) return {};
+    }
+    win::readBuddyPosition(h);
     // The upper arrow moves toward the upper end of the range, which by default
     // (100 down to 0) is the smaller number.
     int delta = (w->upper >= w->lower) == up ? 1 : -1;
@@ -187,18 +203,21 @@ std::string arrow(HWND h, bool up) {
     nm.iDelta = delta;
     LRESULT keep = win::send(parent, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
     const Window* after = win::find(h);
-    if (!after || keep) return {};
+    if (!after) return {};
     UINT scroll = (after->style & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL;
-    int low = std::min(after->lower, after->upper), high = std::max(after->lower, after->upper);
-    int target = after->position + delta;
-    if (target < low || target > high) {
-        if (after->style & UDS_WRAP) target = target < low ? high : low;
-        else target = std::clamp(target, low, high);
+    if (!keep) {
+        // The position moves by the delta as the parent left it.
+        int low = std::min(after->lower, after->upper), high = std::max(after->lower, after->upper);
+        int target = after->position + nm.iDelta;
+        if (target < low || target > high) {
+            if (after->style & UDS_WRAP) target = target < low ? high : low;
+            else target = std::clamp(target, low, high);
+        }
+        if (target != after->position) win::setUpDownPosition(h, target);
     }
-    if (target != after->position) {
-        win::setUpDownPosition(h, target);
-        win::send(parent, scroll, MAKEWPARAM(SB_THUMBPOSITION, WORD(target)), reinterpret_cast<LPARAM>(h));
-    }
+    // The press reports the position whether it moved or not, the release ends it.
+    if (const Window* pressed = win::find(h))
+        win::send(parent, scroll, MAKEWPARAM(SB_THUMBPOSITION, WORD(pressed->position)), reinterpret_cast<LPARAM>(h));
     if (const Window* released = win::find(h))
         win::send(parent, scroll, MAKEWPARAM(SB_ENDSCROLL, WORD(released->position)), reinterpret_cast<LPARAM>(h));
     return {};

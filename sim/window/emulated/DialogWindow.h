@@ -76,12 +76,22 @@ LRESULT send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // WM_COMMAND from a control to the window it sits in.
 LRESULT command(HWND control, WORD code);
 
+// The window that has the keyboard focus, or null.
+HWND focus();
+// Gives a window the focus: the window that loses it and the one that gains it tell
+// their dialog, as each kind of control does (edit fields, combo boxes, list boxes,
+// buttons with BS_NOTIFY; a registered class hears WM_KILLFOCUS and WM_SETFOCUS).
+void setFocus(HWND wnd);
+
 // The standard controls' own procedure (DialogControls.cpp).
 LRESULT controlMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // A click on a button: automatic boxes and radio buttons change, then BN_CLICKED.
 void clickButton(HWND button);
 // Moves an up-down control and writes the position into its buddy if it keeps one there.
 void setUpDownPosition(HWND upDown, int pos);
+// An up-down control that keeps its position in its buddy takes it from the buddy's
+// text, when that is a whole number within its range.
+void readBuddyPosition(HWND upDown);
 // The kind of a "Button" window by its style.
 WindowKind buttonKind(DWORD style);
 // The order in which sorted lists keep their entries: text ignoring case.

@@ -27,6 +27,43 @@ std::string& lastError() {
     return e;
 }
 
+HWND& focused() {
+    static HWND f = nullptr;
+    return f;
+}
+
+// What a control tells its dialog when it gains or loses the focus. A combo box that
+// loses it ends a choice in its list first, closing the list if it is open.
+void focusChanged(HWND h, bool gained, HWND other) {
+    Window* w = find(h);
+    if (!w) return;
+    switch (w->kind) {
+    case WindowKind::Edit: command(h, gained ? EN_SETFOCUS : EN_KILLFOCUS); break;
+    case WindowKind::ComboBox:
+        if (gained) {
+            command(h, CBN_SETFOCUS);
+            break;
+        }
+        command(h, CBN_SELENDCANCEL);
+        if ((w = find(h)) && w->dropped) {
+            w->dropped = false;
+            command(h, CBN_CLOSEUP);
+        }
+        command(h, CBN_KILLFOCUS);
+        break;
+    case WindowKind::ListBox: command(h, gained ? LBN_SETFOCUS : LBN_KILLFOCUS); break;
+    case WindowKind::PushButton:
+    case WindowKind::CheckBox:
+    case WindowKind::RadioButton:
+        if (w->style & BS_NOTIFY) command(h, gained ? BN_SETFOCUS : BN_KILLFOCUS);
+        break;
+    case WindowKind::Custom:
+        send(h, gained ? WM_SETFOCUS : WM_KILLFOCUS, reinterpret_cast<WPARAM>(other), 0);
+        break;
+    default: break;
+    }
+}
+
 // The class name that dialogs have in the window system.
 constexpr const char* kDialogClass = "#32770";
 
@@ -137,6 +174,16 @@ LRESULT send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+HWND focus() { return find(focused()) ? focused() : nullptr; }
+
+void setFocus(HWND wnd) {
+    HWND old = focus();
+    if (old == wnd) return;
+    focused() = wnd;
+    if (old) focusChanged(old, false, wnd);
+    if (focus() == wnd) focusChanged(wnd, true, old);
+}
+
 LRESULT command(HWND control, WORD code) {
     Window* w = find(control);
     if (!w || !w->parent) return 0;
@@ -245,10 +292,16 @@ HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LP
                 focus = c;
                 break;
             }
-    win::send(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), initParam);
+    const LRESULT takeFocus = win::send(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), initParam);
     if (!win::find(dialog)) {
         error = "the dialog procedure destroyed the dialog while it was being made";
         return nullptr;
+    }
+    // A procedure that answers TRUE leaves the focus to the window system, which gives
+    // it to that control, hidden dialog or not; an edit field's text is selected.
+    if (takeFocus && win::find(focus)) {
+        if (win::find(focus)->kind == WindowKind::Edit) win::send(focus, EM_SETSEL, 0, -1);
+        win::setFocus(focus);
     }
     if (t->style & WS_VISIBLE) showWindow(dialog, true);
     return dialog;
@@ -267,6 +320,7 @@ bool showWindow(HWND wnd, bool show) {
         if (show) w->style |= WS_VISIBLE;
         else w->style &= ~WS_VISIBLE, w->dropped = false;
     }
+    // The focus stays where it is, also in a window that is hidden now.
     return was;
 }
 
@@ -281,11 +335,15 @@ bool destroyWindow(HWND wnd) {
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) win::send(*it, WM_NCDESTROY, 0, 0);
     if (Window* root = win::find(wnd))
         if (Window* parent = win::find(root->parent)) std::erase(parent->children, wnd);
-    for (HWND h : tree) win::table().remove(h);
+    for (HWND h : tree) {
+        if (win::focused() == h) win::focused() = nullptr;
+        win::table().remove(h);
+    }
     return true;
 }
 
 void forgetWindows() {
+    win::focused() = nullptr;
     win::table().clear();
     win::lastError().clear();
 }
