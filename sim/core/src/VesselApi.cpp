@@ -67,6 +67,7 @@ void deleteComponent(Vessel& v, AnimationComponent* c) {
         AnimationComponent* up = n == c ? nullptr : n->parent;
         unlinkFromParent(n);
         if (n->animation < v.animations.size()) v.animations[n->animation].components.erase(n);
+        if (n->mesh < Vessel::kCountedMeshes) --v.meshComponents[n->mesh];
         reg().components.remove(n->handle);
         if (!up) break;
         n = up;
@@ -135,7 +136,10 @@ bool VESSEL::DelMesh(UINT idx, bool retainAnim) const {
     if (journal().enabled()) journal().record("DelMesh " + std::to_string(idx) + (retainAnim ? " retain" : ""));
     if (!v || idx >= v->meshes.size() || !v->meshes[idx].used) return false;
     v->meshes[idx].used = false;
-    if (retainAnim) return true;
+    // Animation indices are never reused, so a module that rebuilds itself piles up
+    // empty animations: they are looked through only when a component is on the mesh.
+    const bool noneOnMesh = idx < Vessel::kCountedMeshes && (idx >= v->meshComponents.size() || v->meshComponents[idx] == 0);
+    if (retainAnim || noneOnMesh) return true;
     // Deleting a component also deletes its children, wherever they are listed: the
     // components on the mesh are found first and deleted if they are still there.
     std::vector<ANIMATIONCOMPONENT_HANDLE> onMesh;
@@ -389,6 +393,10 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
     raw->owner = v;
     raw->animation = anim;
     raw->mesh = trans->mesh;
+    if (raw->mesh < Vessel::kCountedMeshes) {
+        if (raw->mesh >= v->meshComponents.size()) v->meshComponents.resize(size_t(raw->mesh) + 1);
+        ++v->meshComponents[raw->mesh];
+    }
     raw->state0 = state0;
     raw->state1 = state1;
     raw->transform = trans;

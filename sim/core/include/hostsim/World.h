@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,6 +140,10 @@ struct Vessel {
     std::vector<Attachment*> parentPoints;  // toparent points, creation order
     std::vector<Attachment*> childPoints;   // points that hold children, creation order
     std::vector<Animation> animations;      // indices never reused
+    // Live animation components by the mesh index they name; a component may name a
+    // mesh before it is added. Indices beyond any real vessel's meshes are not counted.
+    static constexpr UINT kCountedMeshes = 4096;
+    std::vector<std::uint32_t> meshComponents;
     double emptyMass = 0;
 
     // STATUS: the body the position is measured from, and whether it is landed there.
