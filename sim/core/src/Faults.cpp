@@ -6,24 +6,25 @@
 
 namespace hostsim::faults {
 
+bool detail::armed = false;
+
 namespace {
-bool armed = false;
 long long count = 0;
 long long failing = 0;
 }  // namespace
 
 void arm(long long n) {
-    armed = true;
+    detail::armed = true;
     count = 0;
     failing = n;
 }
 
-void disarm() { armed = false; }
+void disarm() { detail::armed = false; }
 
 long long counted() { return count; }
 
-bool injectHere(const char* operation) {
-    if (!armed || ++count != failing) return false;
+bool detail::countOne(const char* operation) {
+    if (++count != failing) return false;
     Host::instance().writeLog(std::string("Fault injected: ") + operation + " fails");
     return true;
 }

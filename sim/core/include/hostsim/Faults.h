@@ -11,7 +11,13 @@ void arm(long long n);
 void disarm();
 // The operations counted since arm.
 long long counted();
+namespace detail {
+extern bool armed;
+bool countOne(const char* operation);
+}  // namespace detail
+
 // Whether the operation about to run fails; every operation that can fail asks once.
-bool injectHere(const char* operation);
+// Unarmed, as always outside tests, it costs one test of a flag.
+inline bool injectHere(const char* operation) { return detail::armed && detail::countOne(operation); }
 
 }  // namespace hostsim::faults
