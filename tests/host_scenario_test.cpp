@@ -77,6 +77,27 @@ TEST_F(HostScenario, a_saved_scenario_loads_back_to_the_same_text) {
     EXPECT_EQ(host().saveScenarioText(), first);
 }
 
+TEST_F(HostScenario, a_turning_vessel_with_a_payload_saves_what_its_reload_saves) {
+    const char* text = R"(BEGIN_SHIPS
+Hauler:Haulbed
+  RPOS 1.2e11 8e10 0
+  AROT 0 90 0
+  VROT 0 0 0.5
+END
+Solar:Truss
+  TYPE 63
+  ATTACHED 0:1,Hauler
+END
+END_SHIPS
+)";
+    ASSERT_EQ(host().loadScenarioText(text), "");
+    host().step(1.0);
+    const std::string first = host().saveScenarioText();
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
 TEST_F(HostScenario, attachments_are_restored_once_every_vessel_exists) {
     // The child comes before its parent in the file.
     const char* text = R"(BEGIN_SHIPS

@@ -490,6 +490,12 @@ std::string Host::loadScenarioText(const std::string& fileText) {
 }
 
 std::string Host::saveScenarioText() {
+    // A turned vessel's attitude is written as angles, from which a reload places its
+    // children: it takes the attitude it writes first, so that the save loads back to
+    // the same text and the run goes on as a reload of the save would.
+    for (Vessel* v : order_)
+        if (v->arotStale && !v->attachedTo()) setAttitude(v->handle, anglesFromRotation(v->rot));
+
     std::string out;
     const std::string& nl = scenario_.lineEnd;
     if (scenario_.byteOrderMark) out += kByteOrderMark;
