@@ -98,6 +98,30 @@ END_SHIPS
     EXPECT_EQ(host().saveScenarioText(), first);
 }
 
+TEST_F(HostScenario, a_dock_to_a_vessel_whose_name_holds_blanks_is_saved_and_read_back) {
+    const char* text = R"(BEGIN_SHIPS
+Eight  een:Truss
+  TYPE 18
+  DOCKINFO 0:1,Hauler
+END
+Hauler:Haulbed
+END
+Spare:Truss
+  TYPE 6
+  DOCKINFO 0:0,Hauler   1:2,No such vessel
+END
+END_SHIPS
+)";
+    ASSERT_EQ(host().loadScenarioText(text), "");
+    const std::string first = host().saveScenarioText();
+    EXPECT_NE(first.find("  DOCKINFO 0:0,Spare 1:0,Eight  een\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("  DOCKINFO 0:0,Hauler 1:2,No such vessel\n"), std::string::npos) << first;
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().vesselByName("Hauler")->docks.at(1)->mate->owner->name, "Eight  een");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
 TEST_F(HostScenario, attachments_are_restored_once_every_vessel_exists) {
     // The child comes before its parent in the file.
     const char* text = R"(BEGIN_SHIPS

@@ -2,10 +2,10 @@
 // written in the simulator's text format. Nothing read is lost and nothing unread is
 // added: sections the host does not interpret are written back as they were, in their
 // place; a vessel's block gets back the lines it had, in their order.
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "Registry.h"
 #include "Text.h"
@@ -39,6 +39,32 @@ bool readLink(std::string_view item, UINT& own, UINT& other, std::string& name) 
         return false;
     name = std::string(trim(item.substr(comma + 1)));
     return !name.empty();
+}
+
+// Whether an item "port:mateport,Name" begins here.
+bool linkBegins(std::string_view text) {
+    auto digits = [&text] {
+        const auto n = std::min(text.find_first_not_of("0123456789"), text.size());
+        text.remove_prefix(n);
+        return n > 0;
+    };
+    if (!digits() || text.empty() || text.front() != ':') return false;
+    text.remove_prefix(1);
+    return digits() && !text.empty() && text.front() == ',';
+}
+
+// The items of a DOCKINFO line. A vessel name may hold blanks, so an item ends only
+// where a blank is followed by the beginning of the next.
+std::vector<std::string_view> dockItems(std::string_view value) {
+    std::vector<std::string_view> items;
+    value = trim(value);
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= value.size(); ++i) {
+        if (i < value.size() && !((value[i - 1] == ' ' || value[i - 1] == '\t') && linkBegins(value.substr(i)))) continue;
+        if (std::string_view item = trim(value.substr(start, i - start)); !item.empty()) items.push_back(item);
+        start = i;
+    }
+    return items;
 }
 
 std::string_view after(std::string_view line, std::string_view key) { return trim(line.substr(key.size())); }
@@ -118,10 +144,8 @@ bool applyStandardLine(Vessel& v, std::string_view line) {
         break;
     }
     case Line::Dockinfo: {
-        std::istringstream items{std::string(value)};
-        std::string item;
-        while (items >> item) {
-            PendingLink link{&v, false, 0, 0, {}, item, lineNo};
+        for (std::string_view item : dockItems(value)) {
+            PendingLink link{&v, false, 0, 0, {}, std::string(item), lineNo};
             if (readLink(item, link.ownIndex, link.otherIndex, link.otherName)) reg.pendingLinks.push_back(link);
             else ok = false;
         }
