@@ -389,6 +389,9 @@ bool VESSEL::DelAnimation(UINT anim) const {
     if (!v || anim >= v->animations.size()) return false;
     auto& list = v->animations[anim].components;
     while (!list.empty()) deleteComponent(*v, list.back());
+    // The index stays, but not the room its components took: a module that rebuilds
+    // itself again and again must not grow the host.
+    list.shrink_to_fit();
     return true;
 }
 
