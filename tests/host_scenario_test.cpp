@@ -122,6 +122,15 @@ END_SHIPS
     EXPECT_EQ(host().saveScenarioText(), first);
 }
 
+TEST_F(HostScenario, carriage_returns_before_a_line_end_are_part_of_the_line_end) {
+    ASSERT_EQ(host().loadScenarioText("BEGIN_DESC\nA text.\r\r\nEND_DESC\nBEGIN_CAMERA\n  TARGET Hauler\r\r\r\nEND_CAMERA\n"), "");
+    const std::string first = host().saveScenarioText();
+    EXPECT_EQ(first, "BEGIN_DESC\nA text.\nEND_DESC\n\nBEGIN_CAMERA\n  TARGET Hauler\nEND_CAMERA\n");
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
 TEST_F(HostScenario, attachments_are_restored_once_every_vessel_exists) {
     // The child comes before its parent in the file.
     const char* text = R"(BEGIN_SHIPS

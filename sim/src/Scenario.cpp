@@ -323,13 +323,14 @@ const DateScale* dateScale(std::string_view name) {
 }
 
 // The scenario file's lines, without a byte-order mark and without the carriage
-// return of a CRLF line end.
+// returns before a line end: a CRLF line end, and stray ones more, which no save
+// could write back at the end of a line.
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         size_t nl = text.find('\n');
         std::string_view line = text.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         lines.push_back(line);
         if (nl == std::string_view::npos) break;
         text.remove_prefix(nl + 1);
