@@ -227,6 +227,11 @@ TEST_F(HostScenario, sections_end_as_the_simulator_ends_them_and_unclosed_ones_n
         {"BEGIN_SHIPS\nA:Crate\nEND\n", "line 1: BEGIN_SHIPS has no END_SHIPS"},
         {"BEGIN_SHIPS\nEND\nEND_SHIPS\n", "line 2: vessel END has no END before END_SHIPS"},
         {"Ship A\n", "line 1: unexpected \"Ship A\""},
+        {"BEGIN_SHIPS\nA:Crate\nEND\nEND_SHIPS\nBEGIN_PANEL\nEND_PANEL\nBEGIN_ships\nEND_SHIPS\n",
+         "line 7: a second BEGIN_ships (the first is at line 1)"},
+        {"BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\nBEGIN_ENVIRONMENT\n  Date MJD 1\nEND_ENVIRONMENT\n",
+         "line 3: a second BEGIN_ENVIRONMENT (the first is at line 1)"},
+        {"BEGIN_FOCUS\nEND_FOCUS\n\nBEGIN_FOCUS\nEND_FOCUS\n", "line 4: a second BEGIN_FOCUS (the first is at line 1)"},
     };
     for (const auto& c : refused) {
         host().reset();

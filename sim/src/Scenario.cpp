@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "Registry.h"
@@ -408,6 +409,7 @@ std::string Host::loadScenarioText(const std::string& fileText) {
     std::vector<VesselBlock> blocks;
     std::vector<int> headLines;
     std::string focusName;
+    std::map<Section::Kind, int> firstSectionLines;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = clean(lines[i]);
         if (line.empty()) continue;
@@ -420,6 +422,14 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                        : iequals(tag, "FOCUS")       ? Section::Kind::Focus
                        : iequals(tag, "SHIPS")       ? Section::Kind::Ships
                                                      : Section::Kind::Other;
+        // The date, the focus and the ships are written back into their one section.
+        if (section.kind == Section::Kind::Environment || section.kind == Section::Kind::Focus ||
+            section.kind == Section::Kind::Ships) {
+            const auto [first, fresh] = firstSectionLines.try_emplace(section.kind, int(i + 1));
+            if (!fresh)
+                return where(i) + "a second " + std::string(line) + " (the first is at line " +
+                       std::to_string(first->second) + ")";
+        }
         const bool bareEnd = section.kind == Section::Kind::Other;
         auto unclosed = [&] { return where(begin) + std::string(line) + " has no END_" + std::string(tag); };
 
