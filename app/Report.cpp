@@ -137,7 +137,7 @@ std::string summaryText() {
         for (const Dock* d : v->docks) mated += d->mate != nullptr;
         if (mated) out << "      docked at " << mated << " of " << v->docks.size() << " ports\n";
     }
-    out << host.log().size() << " log lines written\n";
+    out << host.logLineCount() << " log lines written\n";
     return out.str();
 }
 

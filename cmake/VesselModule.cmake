@@ -40,7 +40,12 @@ function(add_vessel_module name)
   target_link_libraries(${name} PRIVATE $<TARGET_FILE:hostsim>)
   add_dependencies(${name} hostsim)
   set(exports ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/module-exports.map)
-  target_link_options(${name} PRIVATE -Wl,--no-undefined -Wl,--version-script=${exports})
+  target_link_options(${name} PRIVATE -Wl,--version-script=${exports})
+  # Clang links a sanitizer's runtime into executables only: a module's references to
+  # it are resolved by the program that loads it, so they cannot be checked here.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_FLAGS MATCHES "-fsanitize="))
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${exports})
   # Modules must really unload on dlclose, so that their unload entry runs then.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

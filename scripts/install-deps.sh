@@ -9,7 +9,9 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   # resources, and the Windows cross-build of the modules and of hostsim.exe (preset windows).
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   # The real window system the Windows build runs on: Wine, headless on a virtual display.
-  wine wine64 xvfb)
+  wine wine64 xvfb
+  # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets.
+  clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -78,6 +78,60 @@ TEST_F(HostScenario, a_saved_scenario_loads_back_to_the_same_text) {
     EXPECT_EQ(host().saveScenarioText(), first);
 }
 
+TEST_F(HostScenario, a_turning_vessel_with_a_payload_saves_what_its_reload_saves) {
+    const char* text = R"(BEGIN_SHIPS
+Hauler:Haulbed
+  RPOS 1.2e11 8e10 0
+  AROT 0 90 0
+  VROT 0 0 0.5
+END
+Solar:Truss
+  TYPE 63
+  ATTACHED 0:1,Hauler
+END
+END_SHIPS
+)";
+    ASSERT_EQ(host().loadScenarioText(text), "");
+    host().step(1.0);
+    const std::string first = host().saveScenarioText();
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
+TEST_F(HostScenario, a_dock_to_a_vessel_whose_name_holds_blanks_is_saved_and_read_back) {
+    const char* text = R"(BEGIN_SHIPS
+Eight  een:Truss
+  TYPE 18
+  DOCKINFO 0:1,Hauler
+END
+Hauler:Haulbed
+END
+Spare:Truss
+  TYPE 6
+  DOCKINFO 0:0,Hauler   1:2,No such vessel
+END
+END_SHIPS
+)";
+    ASSERT_EQ(host().loadScenarioText(text), "");
+    const std::string first = host().saveScenarioText();
+    EXPECT_NE(first.find("  DOCKINFO 0:0,Spare 1:0,Eight  een\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("  DOCKINFO 0:0,Hauler 1:2,No such vessel\n"), std::string::npos) << first;
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().vesselByName("Hauler")->docks.at(1)->mate->owner->name, "Eight  een");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
+TEST_F(HostScenario, carriage_returns_before_a_line_end_are_part_of_the_line_end) {
+    ASSERT_EQ(host().loadScenarioText("BEGIN_DESC\nA text.\r\r\nEND_DESC\nBEGIN_CAMERA\n  TARGET Hauler\r\r\r\nEND_CAMERA\n"), "");
+    const std::string first = host().saveScenarioText();
+    EXPECT_EQ(first, "BEGIN_DESC\nA text.\nEND_DESC\n\nBEGIN_CAMERA\n  TARGET Hauler\nEND_CAMERA\n");
+    host().reset();
+    ASSERT_EQ(host().loadScenarioText(first), "");
+    EXPECT_EQ(host().saveScenarioText(), first);
+}
+
 TEST_F(HostScenario, attachments_are_restored_once_every_vessel_exists) {
     // The child comes before its parent in the file.
     const char* text = R"(BEGIN_SHIPS
@@ -174,6 +228,11 @@ TEST_F(HostScenario, sections_end_as_the_simulator_ends_them_and_unclosed_ones_n
         {"BEGIN_SHIPS\nA:Crate\nEND\n", "line 1: BEGIN_SHIPS has no END_SHIPS"},
         {"BEGIN_SHIPS\nEND\nEND_SHIPS\n", "line 2: vessel END has no END before END_SHIPS"},
         {"Ship A\n", "line 1: unexpected \"Ship A\""},
+        {"BEGIN_SHIPS\nA:Crate\nEND\nEND_SHIPS\nBEGIN_PANEL\nEND_PANEL\nBEGIN_ships\nEND_SHIPS\n",
+         "line 7: a second BEGIN_ships (the first is at line 1)"},
+        {"BEGIN_ENVIRONMENT\nEND_ENVIRONMENT\nBEGIN_ENVIRONMENT\n  Date MJD 1\nEND_ENVIRONMENT\n",
+         "line 3: a second BEGIN_ENVIRONMENT (the first is at line 1)"},
+        {"BEGIN_FOCUS\nEND_FOCUS\n\nBEGIN_FOCUS\nEND_FOCUS\n", "line 4: a second BEGIN_FOCUS (the first is at line 1)"},
     };
     for (const auto& c : refused) {
         host().reset();

@@ -139,6 +139,17 @@ TEST_F(HostVessel, animations_keep_components_as_a_tree_and_never_reuse_indices)
     EXPECT_EQ(v(c->GetHandle()).animations.size(), 3u);
 }
 
+TEST_F(HostVessel, a_deleted_animation_keeps_its_index_but_none_of_its_components) {
+    VESSEL* c = crate("C");
+    static UINT grp[1] = {0};
+    MGROUP_ROTATE turn(0, grp, 1, _V(0, 0, 0), _V(1, 0, 0), 1.0f);
+    const UINT anim = c->CreateAnimation(0);
+    for (int i = 0; i < 100; ++i) c->AddAnimationComponent(anim, 0, 1, &turn);
+    EXPECT_TRUE(c->DelAnimation(anim));
+    EXPECT_TRUE(v(c->GetHandle()).animations.at(anim).components.empty());
+    EXPECT_TRUE(c->SetAnimation(anim, 0.5));
+}
+
 TEST_F(HostVessel, undock_releases_ports_and_tells_both_sides) {
     VESSEL* a = crate("A");
     VESSEL* b = crate("B");

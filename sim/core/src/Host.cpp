@@ -133,6 +133,7 @@ void Host::reset() {
     reg().files.clear();
     for (const auto& hook : resetHooks_) hook();
     log_.clear();
+    logLineCount_ = 0;
     logFile_->close();
     journal_.clear();
     journal_.enable(false);
@@ -155,7 +156,8 @@ void Host::setRoot(const std::filesystem::path& root) {
 }
 
 void Host::writeLog(const std::string& line) {
-    log_.push_back(line);
+    ++logLineCount_;
+    if (log_.size() < kLogLinesKept) log_.push_back(line);
     logFile_->append(line);
 }
 

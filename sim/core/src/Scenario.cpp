@@ -2,10 +2,11 @@
 // written in the simulator's text format. Nothing read is lost and nothing unread is
 // added: sections the host does not interpret are written back as they were, in their
 // place; a vessel's block gets back the lines it had, in their order.
+#include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <map>
 #include <set>
-#include <sstream>
 
 #include "Registry.h"
 #include "Text.h"
@@ -39,6 +40,32 @@ bool readLink(std::string_view item, UINT& own, UINT& other, std::string& name) 
         return false;
     name = std::string(trim(item.substr(comma + 1)));
     return !name.empty();
+}
+
+// Whether an item "port:mateport,Name" begins here.
+bool linkBegins(std::string_view text) {
+    auto digits = [&text] {
+        const auto n = std::min(text.find_first_not_of("0123456789"), text.size());
+        text.remove_prefix(n);
+        return n > 0;
+    };
+    if (!digits() || text.empty() || text.front() != ':') return false;
+    text.remove_prefix(1);
+    return digits() && !text.empty() && text.front() == ',';
+}
+
+// The items of a DOCKINFO line. A vessel name may hold blanks, so an item ends only
+// where a blank is followed by the beginning of the next.
+std::vector<std::string_view> dockItems(std::string_view value) {
+    std::vector<std::string_view> items;
+    value = trim(value);
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= value.size(); ++i) {
+        if (i < value.size() && !((value[i - 1] == ' ' || value[i - 1] == '\t') && linkBegins(value.substr(i)))) continue;
+        if (std::string_view item = trim(value.substr(start, i - start)); !item.empty()) items.push_back(item);
+        start = i;
+    }
+    return items;
 }
 
 std::string_view after(std::string_view line, std::string_view key) { return trim(line.substr(key.size())); }
@@ -118,10 +145,8 @@ bool applyStandardLine(Vessel& v, std::string_view line) {
         break;
     }
     case Line::Dockinfo: {
-        std::istringstream items{std::string(value)};
-        std::string item;
-        while (items >> item) {
-            PendingLink link{&v, false, 0, 0, {}, item, lineNo};
+        for (std::string_view item : dockItems(value)) {
+            PendingLink link{&v, false, 0, 0, {}, std::string(item), lineNo};
             if (readLink(item, link.ownIndex, link.otherIndex, link.otherName)) reg.pendingLinks.push_back(link);
             else ok = false;
         }
@@ -298,13 +323,14 @@ const DateScale* dateScale(std::string_view name) {
 }
 
 // The scenario file's lines, without a byte-order mark and without the carriage
-// return of a CRLF line end.
+// returns before a line end: a CRLF line end, and stray ones more, which no save
+// could write back at the end of a line.
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         size_t nl = text.find('\n');
         std::string_view line = text.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         lines.push_back(line);
         if (nl == std::string_view::npos) break;
         text.remove_prefix(nl + 1);
@@ -382,6 +408,7 @@ std::string Host::loadScenarioText(const std::string& fileText) {
     std::vector<VesselBlock> blocks;
     std::vector<int> headLines;
     std::string focusName;
+    std::map<Section::Kind, int> firstSectionLines;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = clean(lines[i]);
         if (line.empty()) continue;
@@ -394,6 +421,14 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                        : iequals(tag, "FOCUS")       ? Section::Kind::Focus
                        : iequals(tag, "SHIPS")       ? Section::Kind::Ships
                                                      : Section::Kind::Other;
+        // The date, the focus and the ships are written back into their one section.
+        if (section.kind == Section::Kind::Environment || section.kind == Section::Kind::Focus ||
+            section.kind == Section::Kind::Ships) {
+            const auto [first, fresh] = firstSectionLines.try_emplace(section.kind, int(i + 1));
+            if (!fresh)
+                return where(i) + "a second " + std::string(line) + " (the first is at line " +
+                       std::to_string(first->second) + ")";
+        }
         const bool bareEnd = section.kind == Section::Kind::Other;
         auto unclosed = [&] { return where(begin) + std::string(line) + " has no END_" + std::string(tag); };
 
@@ -490,6 +525,12 @@ std::string Host::loadScenarioText(const std::string& fileText) {
 }
 
 std::string Host::saveScenarioText() {
+    // A turned vessel's attitude is written as angles, from which a reload places its
+    // children: it takes the attitude it writes first, so that the save loads back to
+    // the same text and the run goes on as a reload of the save would.
+    for (Vessel* v : order_)
+        if (v->arotStale && !v->attachedTo()) setAttitude(v->handle, anglesFromRotation(v->rot));
+
     std::string out;
     const std::string& nl = scenario_.lineEnd;
     if (scenario_.byteOrderMark) out += kByteOrderMark;

@@ -120,7 +120,7 @@ public:
     // A number (0xFFFF, then the number), nothing (a zero word), or a text.
     ResourceId numberOrText(const char* field) {
         ResourceId id;
-        if (left() >= 2 && bytes_[pos_] == 0xFF && bytes_[pos_ + 1] == 0xFF) {
+        if (left() >= 2 && WORD(bytes_[pos_] | bytes_[pos_ + 1] << 8) == kNumberMark) {
             word(field);
             id.number = word(field);
         } else {

@@ -90,10 +90,15 @@ public:
     void setRoot(const std::filesystem::path& root);
     const std::filesystem::path& root() const { return root_; }
 
-    // Log: one entry per oapiWriteLog and per host message. With a file set, every
-    // line also goes to it (buffered: see flushLog). Both return an error text.
+    // Log: one entry per oapiWriteLog and per host message. The first kLogLinesKept
+    // lines are kept in memory and the rest only counted, so that a long run does not
+    // grow by its log; with a file set, every line also goes to it (buffered: see
+    // flushLog). setLogFile and flushLog return an error text.
+    static constexpr std::size_t kLogLinesKept = 10000;
     void writeLog(const std::string& line);
     const std::vector<std::string>& log() const { return log_; }
+    // Every line written since the last reset, kept or not.
+    std::size_t logLineCount() const { return logLineCount_; }
     std::string setLogFile(const std::filesystem::path& file);
     std::string flushLog();
 
@@ -202,6 +207,7 @@ private:
 
     std::filesystem::path root_;
     std::vector<std::string> log_;
+    std::size_t logLineCount_ = 0;
     std::unique_ptr<LogFile> logFile_;  // open for the whole run
     Journal journal_;
     std::vector<std::string> warnings_;

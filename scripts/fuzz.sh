@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs every fuzz target (or the ones named) for SECONDS each, on a temporary copy of
+# its seed corpus and with its dictionary, and fails when a target finds something.
+# A finding's input and log are kept in build/fuzz/findings/TARGET/.
+#
+#   cmake --workflow --preset fuzz && scripts/fuzz.sh SECONDS [TARGET...]
+#
+# Targets: scenario_roundtrip script_reader carrier_commands editor_actions mesh_reader
+# resource_reader. Extra libFuzzer options can be given in FUZZ_OPTIONS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
+shift
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(scenario_roundtrip script_reader carrier_commands editor_actions mesh_reader resource_reader)
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# An input that runs this long is a finding too (a hang).
+input_timeout=25
+status=0
+for target in "${targets[@]}"; do
+  program=build/fuzz/fuzz/fuzz_$target
+  [ -x "$program" ] || { echo "$program is missing: build it with cmake --workflow --preset fuzz" >&2; exit 2; }
+  corpus=$work/$target
+  mkdir -p "$corpus"
+  cp tests/fuzz/"$target"/* "$corpus"/
+  findings=build/fuzz/findings/$target
+  mkdir -p "$findings"
+  options=(-max_total_time="$seconds" -timeout="$input_timeout" -artifact_prefix="$findings/" -print_final_stats=1)
+  [ -f tests/fuzz/"$target".dict ] && options+=(-dict=tests/fuzz/"$target".dict)
+  log=$work/$target.log
+  # shellcheck disable=SC2086
+  if "$program" "${options[@]}" ${FUZZ_OPTIONS:-} "$corpus" > "$log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    echo "fuzz_$target: ${runs:-?} inputs in $seconds s, nothing found"
+  else
+    cp "$log" "$findings/last.log"
+    grep -E "^(==[0-9]+==|SUMMARY|fuzz finding|artifact_prefix|Test unit written)" "$log" | head -20
+    echo "fuzz_$target: FOUND something: input and log in $findings/" >&2
+    status=1
+  fi
+done
+exit $status
