@@ -452,10 +452,33 @@ void Host::setMjd(double mjd) { startMjd_ = mjd - simTime_ / 86400.0; }
 
 VECTOR3 Host::globalPosition(const Vessel& v) { return bodies_.position(v.body, mjd()) + v.pos; }
 
+namespace {
+
+// With thousands of vessels their records are no longer in the nearer caches, and a
+// step would wait for each: the records of the vessels a few places ahead are asked
+// for early, then their objects and points, whose addresses the records hold.
+constexpr size_t kAhead = 4;
+
+void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
+    if (i + 2 * kAhead < order.size()) __builtin_prefetch(order[i + 2 * kAhead]);
+    if (i + kAhead >= order.size()) return;
+    const Vessel* v = order[i + kAhead];
+    if (const char* object = reinterpret_cast<const char*>(v->callbacks())) {
+        __builtin_prefetch(object);
+        __builtin_prefetch(object + 64);
+        __builtin_prefetch(object + 128);
+    }
+    for (size_t p = 0; p < v->parentPoints.size() && p < 8; ++p) __builtin_prefetch(v->parentPoints[p]);
+}
+
+}  // namespace
+
 void Host::step(double dt) {
     const double date = mjd();
-    for (size_t i = 0; i < order_.size(); ++i)
+    for (size_t i = 0; i < order_.size(); ++i) {
+        fetchAhead(order_, i);
         if (VESSEL2* callbacks = order_[i]->callbacks()) callbacks->clbkPreStep(simTime_, dt, date);
+    }
     moveVessels(dt);
     // Time is counted in steps of one length, so that it does not drift by sums.
     if (dt != stepLength_) {
@@ -480,7 +503,9 @@ void Host::holdPose(Vessel& v) {
 }
 
 void Host::moveVessels(double dt) {
-    for (Vessel* v : order_) {
+    for (size_t i = 0; i < order_.size(); ++i) {
+        if (i + kAhead < order_.size()) __builtin_prefetch(order_[i + kAhead]);
+        Vessel* v = order_[i];
         if (v->attachedTo() || v->landed) continue;
         bool moved = false;
         if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
