@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "Registry.h"
 #include "Text.h"
@@ -495,12 +496,13 @@ std::string Host::loadScenarioText(const std::string& fileText) {
     }
 
     // Names are unique, ignoring case.
+    std::unordered_map<std::string, size_t> firstNamed;
     for (size_t a = 0; a < blocks.size(); ++a) {
         if (vesselByName(blocks[a].name)) return atLine(headLines[a]) + "a vessel named " + blocks[a].name + " exists already";
-        for (size_t b = 0; b < a; ++b)
-            if (iequals(blocks[a].name, blocks[b].name))
-                return atLine(headLines[a]) + "a vessel named " + blocks[a].name + " exists already (line " +
-                       std::to_string(headLines[b]) + ")";
+        auto [first, fresh] = firstNamed.emplace(lowered(blocks[a].name), a);
+        if (!fresh)
+            return atLine(headLines[a]) + "a vessel named " + blocks[a].name + " exists already (line " +
+                   std::to_string(headLines[first->second]) + ")";
     }
 
     if (std::string error = checkClasses(blocks, headLines); !error.empty()) return error;
