@@ -27,7 +27,13 @@ public:
 private:
     static constexpr std::size_t kCapacity = 64 * 1024;
     void writeOut(std::string_view bytes);
-    static void onFatalSignal(int signal);
+    // What each platform does its own way (posix/ and windows/LogFile.cpp): the
+    // system's calls, as open, write and close make them, and, once, a handler that
+    // writes out the buffer when the process dies of a fault.
+    static int openFile(const std::filesystem::path& file);
+    static long writeSome(int fd, const char* data, std::size_t size);
+    static int closeFile(int fd);
+    static void catchFatalFaults();
 
     std::filesystem::path file_;
     int fd_ = -1;
