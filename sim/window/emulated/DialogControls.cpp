@@ -14,14 +14,6 @@ namespace {
 
 const char* textOf(LPARAM lParam) { return lParam ? reinterpret_cast<const char*>(lParam) : nullptr; }
 
-std::size_t copyText(const std::string& text, char* buffer, WPARAM size) {
-    if (!buffer || size == 0) return 0;
-    std::size_t n = std::min<std::size_t>(text.size(), std::size_t(size) - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return n;
-}
-
 // Messages about a window's text that every control with a text answers alike.
 bool textMessage(Window& w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
@@ -386,17 +378,12 @@ LRESULT upDownMessage(HWND h, Window& w, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-WindowKind buttonKind(DWORD style) {
-    switch (style & BS_TYPEMASK) {
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE: return WindowKind::CheckBox;
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON: return WindowKind::RadioButton;
-    case BS_GROUPBOX: return WindowKind::GroupBox;
-    default: return WindowKind::PushButton;
-    }
+std::size_t copyText(const std::string& text, char* buffer, WPARAM size) {
+    if (!buffer || size == 0) return 0;
+    std::size_t n = std::min<std::size_t>(text.size(), std::size_t(size) - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return n;
 }
 
 bool textBefore(const std::string& a, const std::string& b) {

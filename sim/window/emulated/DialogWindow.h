@@ -92,8 +92,8 @@ void setUpDownPosition(HWND upDown, int pos);
 // An up-down control that keeps its position in its buddy takes it from the buddy's
 // text, when that is a whole number within its range.
 void readBuddyPosition(HWND upDown);
-// The kind of a "Button" window by its style.
-WindowKind buttonKind(DWORD style);
+// WM_GETTEXT: copies as much of the text as fits with its terminating null; the count copied.
+std::size_t copyText(const std::string& text, char* buffer, WPARAM size);
 // The order in which sorted lists keep their entries: text ignoring case.
 bool textBefore(const std::string& a, const std::string& b);
 // The first entry at or after `start` (wrapping) whose text begins with `prefix`,

@@ -87,14 +87,6 @@ const WindowClass* registeredClass(const std::string& name, HINSTANCE instance) 
     return nullptr;
 }
 
-std::size_t copyText(const std::string& text, char* buffer, WPARAM size) {
-    if (!buffer || size == 0) return 0;
-    std::size_t n = std::min<std::size_t>(text.size(), std::size_t(size) - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return n;
-}
-
 // What a dialog does with a message that its procedure left alone.
 LRESULT defaultDialog(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -585,7 +577,7 @@ LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
     case GWLP_ID: w->id = int(value); break;
     case GWL_STYLE:
         w->style = DWORD(value);
-        if (w->className == "Button") w->kind = win::buttonKind(w->style);
+        if (w->className == "Button") w->kind = hostsim::buttonKind(w->style);
         break;
     case GWL_EXSTYLE: w->exStyle = DWORD(value); break;
     case GWLP_USERDATA: w->userData = value; break;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "RealWindow.h"
+#include "SystemMessage.h"
 #include "Text.h"
 #include "hostsim/Dialogs.h"
 #include "hostsim/Host.h"
@@ -52,13 +53,8 @@ std::string& lastError() {
     return e;
 }
 
-std::string systemMessage(DWORD code) {
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    std::string why(text, n);
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
-        why.pop_back();
+std::string errorText(DWORD code) {
+    const std::string why = systemMessage(code);
     return why.empty() ? "error " + std::to_string(code) : why;
 }
 
@@ -152,18 +148,7 @@ WindowKind kindOf(HWND wnd) {
     const DWORD style = DWORD(GetWindowLongPtrA(wnd, GWL_STYLE));
     if (name == kDialogClass) return WindowKind::Dialog;
     if (name == kHostWindowClass) return WindowKind::Host;
-    if (iequals(name, "Button")) {
-        switch (style & BS_TYPEMASK) {
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-        case BS_3STATE:
-        case BS_AUTO3STATE: return WindowKind::CheckBox;
-        case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return WindowKind::RadioButton;
-        case BS_GROUPBOX: return WindowKind::GroupBox;
-        default: return WindowKind::PushButton;
-        }
-    }
+    if (iequals(name, "Button")) return buttonKind(style);
     if (iequals(name, "Edit")) return WindowKind::Edit;
     if (iequals(name, "Static")) return WindowKind::Static;
     if (iequals(name, "ComboBox")) return WindowKind::ComboBox;
@@ -246,7 +231,7 @@ HWND createDialog(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LP
     const DWORD code = GetLastError();
     real::pending().reset();
     if (!dialog)
-        error = "the window system made no dialog" + (code ? ": " + real::systemMessage(code) : std::string());
+        error = "the window system made no dialog" + (code ? ": " + real::errorText(code) : std::string());
     real::lastError() = error;
     real::settle();
     return dialog;

@@ -6,17 +6,14 @@
 
 #include <string>
 
+#include "SystemMessage.h"
+
 namespace hostsim {
 
 namespace {
 
 std::string systemError(const std::string& what, const std::filesystem::path& file, DWORD code) {
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    std::string why(text, n);
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
-        why.pop_back();
+    const std::string why = systemMessage(code);
     return "cannot " + what + " " + file.string() + ": " + (why.empty() ? "error " + std::to_string(code) : why);
 }
 

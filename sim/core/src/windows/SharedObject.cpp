@@ -4,17 +4,14 @@
 
 #include <string>
 
+#include "SystemMessage.h"
+
 namespace hostsim {
 
 namespace {
 
-std::string systemMessage(DWORD code) {
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    std::string why(text, n);
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
-        why.pop_back();
+std::string loaderMessage(DWORD code) {
+    const std::string why = systemMessage(code);
     return why.empty() ? "the system loader refused it (error " + std::to_string(code) + ")" : why;
 }
 
@@ -34,7 +31,7 @@ HMODULE loadLibrary(const std::filesystem::path& file, std::string& error) {
     HMODULE module = LoadLibraryExW(std::filesystem::absolute(file).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     DWORD code = GetLastError();
     SetErrorMode(previous);
-    if (!module) error = file.string() + ": " + systemMessage(code);
+    if (!module) error = file.string() + ": " + loaderMessage(code);
     return module;
 }
 

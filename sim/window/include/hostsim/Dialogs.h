@@ -117,6 +117,20 @@ enum class WindowKind {
     Custom,  // a class that a module registered
 };
 
+// The kind of a "Button" window by its style.
+inline WindowKind buttonKind(DWORD style) {
+    switch (style & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE: return WindowKind::CheckBox;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON: return WindowKind::RadioButton;
+    case BS_GROUPBOX: return WindowKind::GroupBox;
+    default: return WindowKind::PushButton;
+    }
+}
+
 struct ListEntry {
     std::string text;
     LPARAM data = 0;
