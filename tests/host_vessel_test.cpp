@@ -171,6 +171,11 @@ TEST_F(HostVessel, undock_releases_ports_and_tells_both_sides) {
     EXPECT_EQ(a->DockCount(), 1u);
     EXPECT_FALSE(a->DelDock(a->GetDockHandle(1)));
     EXPECT_FALSE(b->DelDock(a0));  // not b's port
+
+    // Either side undocks after its ports were mated and freed several times.
+    ASSERT_TRUE(host().dock(a->GetHandle(), 0, b->GetHandle(), 0));
+    EXPECT_TRUE(b->Undock(ALLDOCKS));
+    EXPECT_FALSE(a->Undock(ALLDOCKS));
 }
 
 TEST_F(HostVessel, attachment_points_are_listed_by_kind_and_ids_keep_seven_characters) {
@@ -252,6 +257,28 @@ TEST_F(HostVessel, AttachChild_refuses_wrong_kinds_occupied_points_and_cycles) {
     ASSERT_TRUE(a->AttachChild(b->GetHandle(), aSlot2, bHook));
     EXPECT_EQ(a->GetAttachmentStatus(aSlot), nullptr);
     EXPECT_EQ(a->GetAttachmentStatus(aSlot2), b->GetHandle());
+}
+
+TEST_F(HostVessel, a_vessel_reports_only_its_own_attached_points) {
+    VESSEL* p = crate("P");
+    VESSEL* c = crate("C");
+    VESSEL* g = crate("G");
+    ATTACHMENTHANDLE pSlot = p->CreateAttachment(false, _V(0, 0, 0), _V(0, 1, 0), _V(1, 0, 0), "S");
+    ATTACHMENTHANDLE cHook = c->CreateAttachment(true, _V(0, 0, 0), _V(0, 1, 0), _V(1, 0, 0), "H");
+    ATTACHMENTHANDLE cHook2 = c->CreateAttachment(true, _V(0, 0, 1), _V(0, 1, 0), _V(1, 0, 0), "H");
+    ATTACHMENTHANDLE cSlot = c->CreateAttachment(false, _V(0, 0, 2), _V(0, 1, 0), _V(1, 0, 0), "S");
+    ATTACHMENTHANDLE gHook = g->CreateAttachment(true, _V(0, 0, 0), _V(0, 1, 0), _V(1, 0, 0), "H");
+    ASSERT_TRUE(p->AttachChild(c->GetHandle(), pSlot, cHook));
+    const auto status = [](VESSEL* v, ATTACHMENTHANDLE a) { return v->GetAttachmentStatus(a); };
+    EXPECT_EQ(status(c, cHook), p->GetHandle());
+    for (ATTACHMENTHANDLE other : {cHook2, cSlot, pSlot, gHook}) EXPECT_EQ(status(c, other), nullptr);
+    EXPECT_EQ(status(p, cHook), nullptr);  // attached, but not p's point
+    ASSERT_TRUE(c->AttachChild(g->GetHandle(), cSlot, gHook));
+    EXPECT_EQ(status(c, cSlot), g->GetHandle());
+    EXPECT_EQ(status(c, cHook), p->GetHandle());
+    for (ATTACHMENTHANDLE other : {cHook2, pSlot, gHook}) EXPECT_EQ(status(c, other), nullptr);
+    EXPECT_EQ(status(g, gHook), c->GetHandle());
+    EXPECT_EQ(status(g, cSlot), nullptr);
 }
 
 TEST_F(HostVessel, global_and_local_frames_invert_each_other) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,7 @@ public:
     // Table sizes.
     static constexpr int kFaces = 4;                // bay port faces
     static constexpr int kMaxBays = 12;             // bays of the 18 m segment
+    static constexpr int kMaxGrapplePoints = 6;     // of the 18 m segment
     static constexpr int kRadiatorRows = 8;
     static constexpr int kRadiatorPanels = 16;      // panels per radiator row
     static constexpr int kBlanketRows = 4;
@@ -110,7 +112,10 @@ private:
     // Animations of the current type; every one of them is deleted by TearDown.
     UINT animRadiator = 0;
     UINT animBox = 0, animDeploy = 0, animExtend = 0, animBase = 0;
-    std::vector<ATTACHMENTHANDLE> grapplePoints;  // "GS"
+    // The grapple points "GS", held in the object itself, since every step reads them.
+    std::array<ATTACHMENTHANDLE, kMaxGrapplePoints> grapplePoint{};
+    std::size_t grapplePointCount = 0;
+    std::span<const ATTACHMENTHANDLE> GrapplePoints() const { return {grapplePoint.data(), grapplePointCount}; }
 
     // Configuration.
     std::optional<UINT> mainMesh;

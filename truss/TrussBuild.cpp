@@ -1,5 +1,7 @@
 // The type catalogue, and the operations that make a segment one of its types, take
 // that type down again, and show the base segment's trunnions.
+#include <algorithm>
+#include <iterator>
 #include <span>
 
 #include "Truss.h"
@@ -71,6 +73,10 @@ const SegmentType kCatalogue[] = {
     {kRadiatorSegment, "Truss\\RadiatorTruss", 2500, 6, kRadiatorGrapplePoints},
     {kSolarSegment, "Truss\\SolarTruss", 3000, 6, kSolarGrapplePoints},
 };
+
+static_assert((std::max)({std::size(kBaseGrapplePoints), std::size(k6mGrapplePoints), std::size(k12mGrapplePoints),
+                        std::size(k18mGrapplePoints), std::size(kRadiatorGrapplePoints),
+                        std::size(kSolarGrapplePoints)}) <= Truss::kMaxGrapplePoints);
 
 constexpr const char* kTrunnionMesh = "Truss\\BaseTrunnions";
 
@@ -170,8 +176,8 @@ void Truss::TearDown() {
     dockList.clear();
     plusEndDock = minusEndDock = nullptr;
 
-    for (ATTACHMENTHANDLE point : grapplePoints) DelAttachment(point);
-    grapplePoints.clear();
+    for (ATTACHMENTHANDLE point : GrapplePoints()) DelAttachment(point);
+    grapplePointCount = 0;
     if (payloadPoint) DelAttachment(payloadPoint);
     payloadPoint = nullptr;
 
@@ -240,7 +246,7 @@ void Truss::CreateGrapplePoints() {
     if (type == kBaseSegment)
         payloadPoint = CreateAttachment(true, payloadOffset, kPayloadPointDirection, kPointRotation, "XS", false);
     for (const PointPose& point : CatalogueEntry(type).grapplePoints)
-        grapplePoints.push_back(CreateAttachment(true, point.pos, point.dir, kPointRotation, "GS", false));
+        grapplePoint[grapplePointCount++] = CreateAttachment(true, point.pos, point.dir, kPointRotation, "GS", false);
 }
 
 void Truss::ReleaseTransforms() {

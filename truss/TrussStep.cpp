@@ -110,7 +110,7 @@ void Truss::clbkPreStep(double /*simt*/, double simdt, double /*mjd*/) {
 
 // A segment held by one of its grapple points lets go of everything docked to it.
 void Truss::ReleaseDocksIfGrappled() {
-    for (ATTACHMENTHANDLE point : grapplePoints)
+    for (ATTACHMENTHANDLE point : GrapplePoints())
         if (oapiIsVessel(GetAttachmentStatus(point))) Undock(ALLDOCKS);
 }
 
@@ -182,11 +182,11 @@ void Truss::MoveHome(double simdt) {
 
 // The solar grapple point rides on the base: its build pose turned about x.
 void Truss::MoveGrapplePoints() {
-    if (grapplePoints.empty()) return;
+    if (grapplePointCount == 0) return;
     const double phi = kTwoPi * baseState;
     const double c = std::cos(phi), s = std::sin(phi);
     const VECTOR3 pos = _V(0, kSolarGrappleRadius * c, kSolarGrappleRadius * s);
     const VECTOR3 dir = _V(0, c, s);
     const VECTOR3 rot = _V(0, -s, c);
-    for (ATTACHMENTHANDLE point : grapplePoints) SetAttachmentParams(point, pos, dir, rot);
+    for (ATTACHMENTHANDLE point : GrapplePoints()) SetAttachmentParams(point, pos, dir, rot);
 }

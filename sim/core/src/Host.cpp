@@ -426,6 +426,8 @@ bool Host::dock(OBJHANDLE a, UINT portA, OBJHANDLE b, UINT portB) {
     if (da->mate || db->mate) return false;
     da->mate = db;
     db->mate = da;
+    ++va->dockedPorts;
+    ++vb->dockedPorts;
     if (VESSEL2* callbacks = va->callbacks()) callbacks->clbkDockEvent(int(portA), b);
     if (VESSEL2* callbacks = vb->callbacks()) callbacks->clbkDockEvent(int(portB), a);
     return true;

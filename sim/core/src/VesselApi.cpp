@@ -81,6 +81,8 @@ bool undockPort(Vessel& v, size_t port) {
     d->mate = nullptr;
     mate->mate = nullptr;
     Vessel& other = *mate->owner;
+    --v.dockedPorts;
+    --other.dockedPorts;
     auto matePort = std::find(other.docks.begin(), other.docks.end(), mate) - other.docks.begin();
     if (VESSEL2* callbacks = v.callbacks()) callbacks->clbkDockEvent(int(port), nullptr);
     if (VESSEL2* callbacks = other.callbacks()) callbacks->clbkDockEvent(int(matePort), nullptr);
@@ -229,7 +231,8 @@ bool VESSEL::Undock(UINT n, const OBJHANDLE exclude) const {
     if (faults::injectHere("Undock")) return false;
     Vessel* v = self(hVessel);
     if (journal().enabled()) journal().record("Undock " + std::to_string(int(n)));
-    if (!v) return false;
+    // A segment held by its grapple point asks every step; its ports need not be read.
+    if (!v || v->dockedPorts == 0) return false;
     bool any = false;
     for (size_t i = 0; i < v->docks.size(); ++i) {
         if (n != ALLDOCKS && i != n) continue;
@@ -300,7 +303,12 @@ OBJHANDLE VESSEL::GetAttachmentStatus(ATTACHMENTHANDLE attachment) const {
     if (faults::injectHere("GetAttachmentStatus")) return nullptr;
     if (journal().enabled()) journal().record("GetAttachmentStatus " + formatPointer(attachment));
     Vessel* v = self(hVessel);
-    Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
+    if (!v) return nullptr;
+    // A vessel hangs by one point at most, so a vessel without children has no other
+    // attached point: its points need not be read, which a big station's step feels.
+    if (v->hangsFrom && v->hangsFrom->handle == attachment) return v->hangsFrom->partner->owner->handle;
+    if (v->children.empty()) return nullptr;
+    Attachment* a = ownPoint(*v, attachment);
     return a && a->partner ? a->partner->owner->handle : nullptr;
 }
 

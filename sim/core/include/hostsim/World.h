@@ -127,6 +127,7 @@ struct Vessel {
     VECTOR3 vel{};     // relative to the body, in the axes of the global frame (RVEL)
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
     std::vector<Vessel*> children;  // vessels attached to the child points
+    std::uint32_t dockedPorts = 0;  // docks with a mate
     VECTOR3 pos{};     // relative to the body, in the axes of the global frame (RPOS)
     MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
 
