@@ -18,7 +18,7 @@ enum class MotionStatus : std::int32_t {
     Increasing = 2,  // the state runs toward 1
 };
 
-class Truss : public VESSEL3 {
+class alignas(64) Truss : public VESSEL3 {
 public:
     Truss(OBJHANDLE hVessel, int flightModel);
     // The simulator's vessel classes declare no destructor, so ovcExit destroys the
@@ -98,11 +98,18 @@ private:
     void MoveHome(double simdt);
     void MoveGrapplePoints();
 
-    // What every step reads comes first, so that a step touches few cache lines.
+    // What every step reads comes first, so that a step touches few cache lines: the
+    // object starts a line, and a segment other than the solar one reads only this
+    // first part.
     int type = 6;  // a 6 m segment until the scenario says otherwise
     // Deployment: radiators on type 61, arrays on type 63.
     MotionStatus deployStatus = MotionStatus::Stopped;
     double deployState = 0;
+    UINT animRadiator = 0;
+    // The grapple points "GS", held in the object itself, since every step reads them.
+    std::uint32_t grapplePointCount = 0;
+    std::array<ATTACHMENTHANDLE, kMaxGrapplePoints> grapplePoint{};
+    std::span<const ATTACHMENTHANDLE> GrapplePoints() const { return {grapplePoint.data(), grapplePointCount}; }
     // Solar gimbal, as fractions of one turn.
     MotionStatus baseStatus = MotionStatus::Stopped;
     MotionStatus boxStatus = MotionStatus::Stopped;
@@ -110,12 +117,7 @@ private:
     bool sunTracking = false, baseHoming = false, boxHoming = false;
     double baseTarget = 0, boxTarget = 0, baseTracked = 0, boxTracked = 0;
     // Animations of the current type; every one of them is deleted by TearDown.
-    UINT animRadiator = 0;
     UINT animBox = 0, animDeploy = 0, animExtend = 0, animBase = 0;
-    // The grapple points "GS", held in the object itself, since every step reads them.
-    std::array<ATTACHMENTHANDLE, kMaxGrapplePoints> grapplePoint{};
-    std::size_t grapplePointCount = 0;
-    std::span<const ATTACHMENTHANDLE> GrapplePoints() const { return {grapplePoint.data(), grapplePointCount}; }
 
     // Configuration.
     std::optional<UINT> mainMesh;

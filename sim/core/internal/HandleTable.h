@@ -15,9 +15,10 @@ namespace hostsim {
 enum class HandleKind : std::uintptr_t { Vessel = 1, Dock = 2, Attachment = 3, Component = 4, File = 5, Window = 6 };
 
 // The objects live in chunks of slots, so that they stay where they are made and
-// objects made one after another lie side by side in memory: the step walks them. A
-// slot holds its generation and whether it is in use before the object, so that a
-// look-up reads one cache line.
+// objects made one after another lie side by side in memory: the step walks them. The
+// generations and use flags of a chunk's slots are kept together apart from the
+// objects, so that an object keeps its own alignment and a look-up reads one line of
+// them for many slots.
 template <class T, HandleKind Kind>
 class HandleTable {
 public:
@@ -35,12 +36,12 @@ public:
             free_.pop_back();
         } else {
             index = count_++;
-            if (index / kChunkSize == chunks_.size()) chunks_.push_back(std::make_unique<Chunk>());
+            if (index / kChunkSize == chunks_.size()) chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
         }
-        Slot& slot = at(index);
-        T* object = ::new (static_cast<void*>(slot.storage)) T(std::forward<Args>(args)...);
-        slot.live = true;
-        return {object, encode(index, slot.generation)};
+        T* object = ::new (static_cast<void*>(storageAt(index))) T(std::forward<Args>(args)...);
+        SlotState& state = stateAt(index);
+        state.live = true;
+        return {object, encode(index, state.generation)};
     }
 
     // The live object behind a handle, or null.
@@ -50,8 +51,8 @@ public:
         std::uintptr_t index = (v >> kIndexShift) & kIndexMask;
         auto generation = std::uint32_t(v >> kGenerationShift);
         if (index >= count_) return nullptr;
-        Slot& slot = at(std::uint32_t(index));
-        return slot.generation == generation && slot.live ? slot.object() : nullptr;
+        const SlotState& state = stateAt(std::uint32_t(index));
+        return state.generation == generation && state.live ? objectAt(std::uint32_t(index)) : nullptr;
     }
 
     // Ends the object's life; its handle becomes stale.
@@ -63,7 +64,7 @@ public:
     // Ends every object's life. Generations survive, so no old handle comes back.
     void clear() {
         for (std::uint32_t i = 0; i < count_; ++i)
-            if (at(i).live) release(i);
+            if (stateAt(i).live) release(i);
     }
 
 private:
@@ -73,21 +74,29 @@ private:
     static constexpr unsigned kGenerationShift = 32;
     static constexpr std::uint32_t kChunkSize = 256;
 
-    struct Slot {
+    struct SlotState {
         std::uint32_t generation = 1;
         bool live = false;
-        alignas(T) unsigned char storage[sizeof(T)];
-        T* object() { return std::launder(reinterpret_cast<T*>(storage)); }
     };
-    using Chunk = std::array<Slot, kChunkSize>;
+    struct Storage {
+        alignas(T) unsigned char bytes[sizeof(T)];
+    };
+    struct Chunk {
+        std::array<SlotState, kChunkSize> states;
+        std::array<Storage, kChunkSize> objects;
+    };
 
-    Slot& at(std::uint32_t index) const { return (*chunks_[index / kChunkSize])[index % kChunkSize]; }
+    SlotState& stateAt(std::uint32_t index) const { return chunks_[index / kChunkSize]->states[index % kChunkSize]; }
+    unsigned char* storageAt(std::uint32_t index) const {
+        return chunks_[index / kChunkSize]->objects[index % kChunkSize].bytes;
+    }
+    T* objectAt(std::uint32_t index) const { return std::launder(reinterpret_cast<T*>(storageAt(index))); }
 
     void release(std::uint32_t index) {
-        Slot& slot = at(index);
-        slot.live = false;
-        slot.object()->~T();
-        ++slot.generation;
+        SlotState& state = stateAt(index);
+        state.live = false;
+        objectAt(index)->~T();
+        ++state.generation;
         free_.push_back(index);
     }
 

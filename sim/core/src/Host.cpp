@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <utility>
 
@@ -457,20 +458,45 @@ VECTOR3 Host::globalPosition(const Vessel& v) { return bodies_.position(v.body, 
 namespace {
 
 // With thousands of vessels their records are no longer in the nearer caches, and a
-// step would wait for each: the records of the vessels a few places ahead are asked
-// for early, then their objects and points, whose addresses the records hold.
-constexpr size_t kAhead = 4;
+// step would wait for each. So what the vessels a few places ahead will read is asked
+// for early, in stages: each stage reads only addresses that an earlier stage asked
+// for, so that it does not wait either. A carrier places what hangs from it, so its
+// points and the vessels on them are asked for too.
+constexpr size_t kStage = 3;  // vessels between stages
+
+// Asks for the cache lines of [first, end).
+void fetchLines(const void* first, const void* end) {
+    for (auto line = reinterpret_cast<std::uintptr_t>(first) & ~std::uintptr_t(63);
+         line < reinterpret_cast<std::uintptr_t>(end); line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+}
+
+// The part of a record that a step reads: from the callbacks to the attitude.
+void fetchRecord(const Vessel* v) { fetchLines(v, &v->rot + 1); }
+
+void fetchPoint(const Attachment* a) { fetchLines(a, a + 1); }
 
 void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
-    if (i + 2 * kAhead < order.size()) __builtin_prefetch(order[i + 2 * kAhead]);
-    if (i + kAhead >= order.size()) return;
-    const Vessel* v = order[i + kAhead];
-    if (const char* object = reinterpret_cast<const char*>(v->callbacks())) {
-        __builtin_prefetch(object);
-        __builtin_prefetch(object + 64);
-        __builtin_prefetch(object + 128);
+    const size_t n = order.size();
+    if (i + 4 * kStage < n) fetchRecord(order[i + 4 * kStage]);
+    if (i + 3 * kStage < n) {
+        const Vessel* v = order[i + 3 * kStage];
+        if (const char* object = reinterpret_cast<const char*>(v->callbacks())) {
+            __builtin_prefetch(object);
+            __builtin_prefetch(object + 64);
+            __builtin_prefetch(object + 128);
+        }
+        if (v->hangsFrom) fetchPoint(v->hangsFrom);
+        if (!v->childPoints.empty()) __builtin_prefetch(v->childPoints.data());
     }
-    for (size_t p = 0; p < v->parentPoints.size() && p < 8; ++p) __builtin_prefetch(v->parentPoints[p]);
+    if (i + 2 * kStage < n)
+        for (const Attachment* a : order[i + 2 * kStage]->childPoints) fetchPoint(a);
+    if (i + kStage < n)
+        for (const Attachment* a : order[i + kStage]->childPoints)
+            if (const Attachment* hook = a->partner) {
+                fetchPoint(hook);
+                fetchRecord(hook->owner);
+            }
 }
 
 }  // namespace
@@ -506,7 +532,11 @@ void Host::holdPose(Vessel& v) {
 
 void Host::moveVessels(double dt) {
     for (size_t i = 0; i < order_.size(); ++i) {
-        if (i + kAhead < order_.size()) __builtin_prefetch(order_[i + kAhead]);
+        // Little is done per vessel here, so the records are asked for further ahead.
+        if (i + 4 * kStage < order_.size()) {
+            const Vessel* ahead = order_[i + 4 * kStage];
+            fetchLines(&ahead->hangsFrom, &ahead->rot + 1);
+        }
         Vessel* v = order_[i];
         if (v->attachedTo() || v->landed) continue;
         bool moved = false;

@@ -30,7 +30,8 @@ struct Dock {
     Dock* mate = nullptr;
 };
 
-struct Attachment {
+// What a step reads of a point lies in its first two cache lines.
+struct alignas(64) Attachment {
     Vessel* owner = nullptr;
     Attachment* partner = nullptr;  // the point of the other vessel while attached
     ATTACHMENTHANDLE handle = nullptr;
@@ -115,22 +116,34 @@ struct Animation {
     ComponentList components;
 };
 
-struct Vessel {
-    // What every step reads comes first, so that it shares few cache lines.
-    VESSEL* iface = nullptr;  // the module's object as ovcInit returned it, or a plain one
+// The fields a step reads come first, arranged by cache line: with thousands of
+// vessels each line a step touches is a wait.
+struct alignas(64) Vessel {
+    // Read by every vessel's step.
     // The object's callbacks, found once when it is made; a bare VESSEL (Version 0) has none.
     VESSEL2* withCallbacks = nullptr;
     VESSEL2* callbacks() const { return withCallbacks; }
+    std::vector<Vessel*> children;          // vessels attached to the child points
+    std::vector<Attachment*> childPoints;   // points that hold children, creation order
+    std::uint32_t dockedPorts = 0;          // docks with a mate
+    Body body = Body::Sun;
+
+    // Read by the motion of every vessel.
     Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
     bool landed = false;  // STATUS Landed: stays where it was put
-    Body body = Body::Sun;
     VECTOR3 vel{};     // relative to the body, in the axes of the global frame (RVEL)
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
-    std::vector<Vessel*> children;  // vessels attached to the child points
-    std::uint32_t dockedPorts = 0;  // docks with a mate
+
+    // The pose, read and written when a vessel moves or asks where it is.
     VECTOR3 pos{};     // relative to the body, in the axes of the global frame (RPOS)
     MATRIX3 rot = _M(1, 0, 0, 0, 1, 0, 0, 0, 1);  // vessel frame to global frame
+    bool arotStale = false;  // rot changed since arot was set: recomputed when saved
+    // What the host changed since the vessel was read: its position, its velocity, its
+    // attitude. A save writes RPOS, RVEL or AROT when the block had it or it changed.
+    bool moved = false, accelerated = false, turned = false;
+    bool poseHeld = false;  // a motion would have left the range of numbers
 
+    VESSEL* iface = nullptr;  // the module's object as ovcInit returned it, or a plain one
     OBJHANDLE handle = nullptr;
     std::string name;
     std::string className;
@@ -139,7 +152,6 @@ struct Vessel {
     std::vector<Mesh> meshes;
     std::vector<Dock*> docks;             // creation order
     std::vector<Attachment*> parentPoints;  // toparent points, creation order
-    std::vector<Attachment*> childPoints;   // points that hold children, creation order
     std::vector<Animation> animations;      // indices never reused
     // Live animation components by the mesh index they name; a component may name a
     // mesh before it is added. Indices beyond any real vessel's meshes are not counted.
@@ -151,11 +163,6 @@ struct Vessel {
     static constexpr const char* kDefaultStatus = "Orbiting Sun";
     std::string status = kDefaultStatus;  // what follows STATUS
     VECTOR3 arot{};    // attitude as written in the scenario (degrees); see arotStale
-    bool arotStale = false;  // rot changed since arot was set: recomputed when saved
-    // What the host changed since the vessel was read: its position, its velocity, its
-    // attitude. A save writes RPOS, RVEL or AROT when the block had it or it changed.
-    bool moved = false, accelerated = false, turned = false;
-    bool poseHeld = false;  // a motion would have left the range of numbers
 
     // The host's lines and the unknown lines of the vessel's block, in the order they
     // were read, so that a save writes back exactly those, in that order.
