@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -24,6 +25,13 @@ public:
     // The simulator's vessel classes declare no destructor, so ovcExit destroys the
     // object as a Truss; virtual, so that this would stay sound for a derived class.
     virtual ~Truss();
+
+    // Segments are made one at a time but stepped all together: they are kept side by
+    // side in blocks, so that a step over thousands of them walks memory in order.
+    // A derived class has another size and lives on the heap.
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* segment, std::size_t size) noexcept;
+    static void operator delete(void* segment, const std::nothrow_t&) noexcept;  // a constructor threw
 
     Truss(const Truss&) = delete;
     Truss& operator=(const Truss&) = delete;
