@@ -462,7 +462,7 @@ namespace {
 // for early, in stages: each stage reads only addresses that an earlier stage asked
 // for, so that it does not wait either. A carrier places what hangs from it, so its
 // points and the vessels on them are asked for too.
-constexpr size_t kStage = 3;  // vessels between stages
+constexpr size_t kStage = 5;  // vessels between stages
 
 // Asks for the cache lines of [first, end).
 void fetchLines(const void* first, const void* end) {
