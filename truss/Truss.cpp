@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <new>
-#include <vector>
 
 #include "ModuleHooks.h"
 
@@ -19,73 +18,86 @@ void Truss::clbkSetClassCaps(FILEHANDLE /*cfg*/) {
 
 namespace {
 
-// Blocks of segment-sized, line-aligned places; a freed place is reused first.
+// Blocks of segment-sized, line-aligned places, chained; a freed place holds the next
+// free one and is reused first. Nothing here has a destructor: a process may end with
+// segments alive, and they stay reachable through this until then. The blocks go back
+// when the last segment does, so that unloading the module leaves nothing behind.
 class SegmentBlocks {
 public:
-    ~SegmentBlocks() {
-        for (Place* block : blocks_) ::operator delete[](block, std::align_val_t(alignof(Place)));
-    }
     void* take() noexcept {
-        if (free_.empty() && !grow()) return nullptr;
-        void* place = free_.back();
-        free_.pop_back();
+        if (!firstFree_ && !grow()) return nullptr;
+        FreePlace* place = firstFree_;
+        firstFree_ = place->next;
+        ++live_;
         return place;
     }
-    void give(void* place) noexcept { free_.push_back(place); }  // room reserved by grow
+    void give(void* place) noexcept {
+        firstFree_ = ::new (place) FreePlace{firstFree_};
+        if (--live_ == 0) releaseAll();
+    }
     bool holds(const void* place) const noexcept {
         const std::less<const void*> before;
-        for (const Place* block : blocks_)
-            if (!before(place, block) && before(place, block + kPerBlock)) return true;
+        for (const Block* block = firstBlock_; block; block = block->next)
+            if (!before(place, block->places) && before(place, block->places + kPerBlock)) return true;
         return false;
     }
 
 private:
-    struct alignas(Truss) Place {
-        unsigned char bytes[sizeof(Truss)];
+    struct FreePlace {
+        FreePlace* next;
+    };
+    struct Place {
+        alignas(Truss) unsigned char bytes[sizeof(Truss)];
     };
     static constexpr std::size_t kPerBlock = 64;
+    struct Block {
+        Block* next;
+        Place places[kPerBlock];
+    };
 
     bool grow() noexcept {
-        try {
-            free_.reserve((blocks_.size() + 1) * kPerBlock);
-            blocks_.reserve(blocks_.size() + 1);
-            auto* block = static_cast<Place*>(::operator new[](kPerBlock * sizeof(Place), std::align_val_t(alignof(Place))));
-            blocks_.push_back(block);
-            // Handed out in address order.
-            for (std::size_t i = kPerBlock; i-- > 0;) free_.push_back(&block[i]);
-            return true;
-        } catch (const std::bad_alloc&) {
-            return false;
+        void* memory = ::operator new(sizeof(Block), std::align_val_t(alignof(Block)), std::nothrow);
+        if (!memory) return false;
+        Block* block = ::new (memory) Block;  // places stay as they are until used
+        block->next = firstBlock_;
+        firstBlock_ = block;
+        // Handed out in address order.
+        for (std::size_t i = kPerBlock; i-- > 0;) firstFree_ = ::new (block->places[i].bytes) FreePlace{firstFree_};
+        return true;
+    }
+    void releaseAll() noexcept {
+        while (Block* block = firstBlock_) {
+            firstBlock_ = block->next;
+            ::operator delete(block, std::align_val_t(alignof(Block)));
         }
+        firstFree_ = nullptr;
     }
 
-    std::vector<Place*> blocks_;
-    std::vector<void*> free_;
+    Block* firstBlock_ = nullptr;
+    FreePlace* firstFree_ = nullptr;
+    std::size_t live_ = 0;
 };
 
-SegmentBlocks& segmentBlocks() {
-    static SegmentBlocks blocks;
-    return blocks;
-}
+constinit SegmentBlocks segmentBlocks;
 
 }  // namespace
 
 void* Truss::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (size == sizeof(Truss)) return segmentBlocks().take();
+    if (size == sizeof(Truss)) return segmentBlocks.take();
     return ::operator new(size, std::align_val_t(alignof(Truss)), std::nothrow);
 }
 
 void Truss::operator delete(void* segment, std::size_t size) noexcept {
     if (!segment) return;
     if (size == sizeof(Truss))
-        segmentBlocks().give(segment);
+        segmentBlocks.give(segment);
     else
         ::operator delete(segment, std::align_val_t(alignof(Truss)));
 }
 
 void Truss::operator delete(void* segment, const std::nothrow_t&) noexcept {
-    if (segmentBlocks().holds(segment))
-        segmentBlocks().give(segment);
+    if (segmentBlocks.holds(segment))
+        segmentBlocks.give(segment);
     else
         ::operator delete(segment, std::align_val_t(alignof(Truss)));
 }
