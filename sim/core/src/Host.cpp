@@ -474,7 +474,8 @@ void fetchLines(const void* first, const void* end) {
 // The part of a record that a step reads: from the callbacks to the attitude.
 void fetchRecord(const Vessel* v) { fetchLines(v, &v->rot + 1); }
 
-void fetchPoint(const Attachment* a) { fetchLines(a, a + 1); }
+// What a step reads of a point: all but its id.
+void fetchPoint(const Attachment* a) { fetchLines(a, &a->id); }
 
 void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
     const size_t n = order.size();
