@@ -312,6 +312,59 @@ TEST_F(HostVessel, free_vessels_move_by_their_velocities_and_children_follow) {
     EXPECT_DOUBLE_EQ(host().simTime(), 1.0);
 }
 
+// A hanging vessel's pose is worked out when it is read, so every way of reading it,
+// and letting it go unread, must see where its point stands now.
+TEST_F(HostVessel, a_chain_of_hanging_vessels_is_where_its_points_say_however_it_is_read) {
+    VESSEL* root = crate("Root");
+    VESSEL* mid = crate("Mid");
+    VESSEL* tip = crate("Tip");
+    ATTACHMENTHANDLE rootSlot = root->CreateAttachment(false, _V(0, 0, 4), _V(0, 1, 0), _V(1, 0, 0), "S");
+    ATTACHMENTHANDLE midHook = mid->CreateAttachment(true, _V(0, 0, 0), _V(0, -1, 0), _V(1, 0, 0), "H");
+    ATTACHMENTHANDLE midSlot = mid->CreateAttachment(false, _V(2, 0, 0), _V(1, 0, 0), _V(0, 1, 0), "S");
+    ATTACHMENTHANDLE tipHook = tip->CreateAttachment(true, _V(0, 1, 0), _V(0, 0, 1), _V(1, 0, 0), "H");
+    ASSERT_TRUE(root->AttachChild(mid->GetHandle(), rootSlot, midHook));
+    ASSERT_TRUE(mid->AttachChild(tip->GetHandle(), midSlot, tipHook));
+    v(root->GetHandle()).vel = _V(3, 0, 0);
+    v(root->GetHandle()).angVel = _V(10, 20, 30);
+
+    auto expectTipOnItsSlot = [&](const char* when) {
+        VECTOR3 slot, hook;
+        mid->Local2Global(_V(2, 0, 0), slot);
+        tip->Local2Global(_V(0, 1, 0), hook);
+        EXPECT_NEAR(hook.x - slot.x, 0, kTol) << when;
+        EXPECT_NEAR(hook.y - slot.y, 0, kTol) << when;
+        EXPECT_NEAR(hook.z - slot.z, 0, kTol) << when;
+    };
+    for (int i = 0; i < 3; ++i) {
+        host().step(0.5);
+        root->SetAttachmentParams(rootSlot, _V(0, i, 4), _V(0, 1, 0), _V(1, 0, 0));
+        mid->SetAttachmentParams(midHook, _V(0, 0, i), _V(0, -1, 0), _V(1, 0, 0));
+    }
+    expectTipOnItsSlot("read through the modules");
+
+    // The records the host hands out, and a save, have the same poses.
+    host().step(0.5);
+    const std::string saved = host().saveScenarioText();
+    const VECTOR3 tipPos = v(tip->GetHandle()).pos;
+    expectTipOnItsSlot("after the save");
+    host().reset();
+    host().setRoot(HOSTSIM_TEST_ROOT);
+    ASSERT_EQ(host().loadScenarioText(saved), "");
+    expectNear(v(host().vesselByName("Tip")->handle).pos, tipPos, 1e-6);
+
+    // Let go unread, a vessel flies on from where its point stood last.
+    VESSEL* carrier = crate("Carrier");
+    VESSEL* load = crate("Load");
+    ATTACHMENTHANDLE pallet = carrier->CreateAttachment(false, _V(0, 0, 0), _V(0, 1, 0), _V(1, 0, 0), "P");
+    ATTACHMENTHANDLE grip = load->CreateAttachment(true, _V(0, 0, 0), _V(0, -1, 0), _V(1, 0, 0), "G");
+    ASSERT_TRUE(carrier->AttachChild(load->GetHandle(), pallet, grip));
+    carrier->SetAttachmentParams(pallet, _V(7, 0, 0), _V(0, 1, 0), _V(1, 0, 0));
+    ASSERT_TRUE(carrier->DetachChild(pallet, 0.0));
+    VECTOR3 palletGlobal;
+    carrier->Local2Global(_V(7, 0, 0), palletGlobal);
+    expectNear(v(load->GetHandle()).pos, palletGlobal);
+}
+
 TEST_F(HostVessel, destroying_a_parent_frees_its_children) {
     VESSEL* a = crate("A");
     VESSEL* b = crate("B");

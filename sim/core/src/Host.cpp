@@ -68,13 +68,21 @@ MATRIX3 axisRotation(const VECTOR3& axis, double angle) {
 
 // ---- Poses of attached vessels ----
 
+// A hanging vessel's pose follows from its parent's pose and the two points. It is
+// worked out when it is next read, not each time a point or the parent moves: a
+// station's step swings thousands of pallet points, and nothing reads the poses of
+// their payloads until a save, a picture or a module asks. A vessel whose placement
+// is due has all its children due too.
+
 // The child's point coincides with the parent's point, points the opposite way, and
 // its rotation vector is parallel to the parent point's.
 void placeChild(Vessel& child) {
     Attachment* own = child.attachedTo();
     if (!own) return;
     const Attachment& at = *own->partner;
-    const Vessel& parent = *at.owner;
+    Vessel& parent = *at.owner;
+    settlePlacement(parent);
+    child.placementDue = false;
     // A child flies with its parent, relative to the parent's body.
     if (child.body != parent.body || child.landed) {
         child.body = parent.body;
@@ -95,20 +103,40 @@ void placeChild(Vessel& child) {
     child.vel = parent.vel;
     child.arotStale = true;
     child.moved = child.accelerated = child.turned = true;
-    placeChildren(child);
+    placeChildrenLater(child);
 }
 
-void placeChildren(Vessel& parent) {
-    for (Vessel* c : parent.children) placeChild(*c);
+void placeLater(Vessel& child) {
+    if (child.placementDue || !child.attachedTo()) return;
+    child.placementDue = true;
+    reg().placementsDue = true;
+    placeChildrenLater(child);
+}
+
+void placeChildrenLater(Vessel& parent) {
+    for (Vessel* c : parent.children) placeLater(*c);
+}
+
+void settlePlacement(const Vessel& v) {
+    // The records themselves are never const: a pose is kept up to date on reading.
+    if (v.placementDue) placeChild(const_cast<Vessel&>(v));
+}
+
+void Host::settlePlacements() const {
+    if (!reg().placementsDue) return;
+    for (Vessel* v : order_) settlePlacement(*v);
+    reg().placementsDue = false;
 }
 
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     Attachment* own = child.attachedTo();
     if (!own) return;
+    settlePlacement(child);  // it flies on from where it hangs now
     Vessel& parent = *own->partner->owner;
     own->partner->partner = nullptr;
     own->partner = nullptr;
     child.hangsFrom = nullptr;
+    reg().hangingChanged = true;
     std::erase(parent.children, &child);
     child.vel = parent.vel + extraVelocity;
     child.accelerated = true;
@@ -308,6 +336,7 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
     v->className = block.className;
     v->handle = handle;
     order_.push_back(v);
+    reg().hangingChanged = true;
     byName_.emplace(lowered(name), v);
 
     if (cls && !cls->moduleName.empty()) {
@@ -367,16 +396,28 @@ void Host::destroyVessel(OBJHANDLE handle) {
     for (Attachment* a : v->childPoints) reg().attachments.remove(a->handle);
     std::erase_if(reg().pendingLinks, [v](const PendingLink& l) { return l.vessel == v; });
     std::erase(order_, v);
+    reg().hangingChanged = true;
     byName_.erase(lowered(v->name));
     if (focus_ == handle) focus_ = order_.empty() ? nullptr : order_.front()->handle;
     reg().vessels.remove(handle);
 }
 
-Vessel* Host::vessel(OBJHANDLE handle) const { return reg().vessels.get(handle); }
+Vessel* Host::vessel(OBJHANDLE handle) const {
+    Vessel* v = reg().vessels.get(handle);
+    if (v) settlePlacement(*v);
+    return v;
+}
 
 Vessel* Host::vesselByName(const std::string& name) const {
     auto found = byName_.find(lowered(name));
-    return found == byName_.end() ? nullptr : found->second;
+    if (found == byName_.end()) return nullptr;
+    settlePlacement(*found->second);
+    return found->second;
+}
+
+const std::vector<Vessel*>& Host::vessels() const {
+    settlePlacements();
+    return order_;
 }
 
 // Why a link named in a scenario cannot be made; empty when it can.
@@ -453,15 +494,19 @@ double Host::mjd() const { return startMjd_ + simTime_ / 86400.0; }
 
 void Host::setMjd(double mjd) { startMjd_ = mjd - simTime_ / 86400.0; }
 
-VECTOR3 Host::globalPosition(const Vessel& v) { return bodies_.position(v.body, mjd()) + v.pos; }
+VECTOR3 Host::globalPosition(const Vessel& v) {
+    settlePlacement(v);
+    return bodies_.position(v.body, mjd()) + v.pos;
+}
 
 namespace {
 
 // With thousands of vessels their records are no longer in the nearer caches, and a
 // step would wait for each. So what the vessels a few places ahead will read is asked
 // for early, in stages: each stage reads only addresses that an earlier stage asked
-// for, so that it does not wait either. A carrier places what hangs from it, so its
-// points and the vessels on them are asked for too.
+// for, so that it does not wait either. A carrier swings the points its payloads hang
+// by, so its points and the vessels on them are asked for too. Only lines a step reads
+// are asked for: a big station's step is as fast as its lines fit the caches.
 constexpr size_t kStage = 5;  // vessels between stages
 
 // Asks for the cache lines of [first, end).
@@ -471,11 +516,16 @@ void fetchLines(const void* first, const void* end) {
         __builtin_prefetch(reinterpret_cast<const void*>(line));
 }
 
-// The part of a record that a step reads: from the callbacks to the attitude.
-void fetchRecord(const Vessel* v) { fetchLines(v, &v->rot + 1); }
+// What every step reads of a record, and what the motion of a free vessel reads.
+void fetchRecord(const Vessel* v) { fetchLines(v, &v->angVel + 1); }
+void fetchMotion(const Vessel* v) { fetchLines(&v->dockedPorts, &v->angVel + 1); }
+// The pose, which a hanging vessel's step does not read: it is placed when read.
+void fetchPose(const Vessel* v) { fetchLines(&v->pos, &v->rot + 1); }
 
-// What a step reads of a point: all but its id.
+// What a step reads of a point: all but its id; of a point that holds a vessel on a
+// point being swung, only the link to its vessel.
 void fetchPoint(const Attachment* a) { fetchLines(a, &a->id); }
+void fetchLink(const Attachment* a) { __builtin_prefetch(a); }
 
 void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
     const size_t n = order.size();
@@ -487,7 +537,8 @@ void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
             __builtin_prefetch(object + 64);
             __builtin_prefetch(object + 128);
         }
-        if (v->hangsFrom) fetchPoint(v->hangsFrom);
+        if (v->hangsFrom) fetchLink(v->hangsFrom);
+        else fetchPose(v);
         if (!v->childPoints.empty()) __builtin_prefetch(v->childPoints.data());
     }
     if (i + 2 * kStage < n)
@@ -495,7 +546,7 @@ void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
     if (i + kStage < n)
         for (const Attachment* a : order[i + kStage]->childPoints)
             if (const Attachment* hook = a->partner) {
-                fetchPoint(hook);
+                fetchLink(hook);
                 fetchRecord(hook->owner);
             }
 }
@@ -532,14 +583,25 @@ void Host::holdPose(Vessel& v) {
 }
 
 void Host::moveVessels(double dt) {
-    for (size_t i = 0; i < order_.size(); ++i) {
+    // Only vessels that hang from nothing move; the hanging ones go with their parents.
+    // The list is made again after a change, so that a step of a big station does not
+    // read the records of its payloads a second time.
+    if (reg().hangingChanged) {
+        freeVessels_.clear();
+        freeVessels_.reserve(order_.size());
+        for (Vessel* v : order_)
+            if (!v->attachedTo()) freeVessels_.push_back(v);
+        reg().hangingChanged = false;
+    }
+    for (size_t i = 0; i < freeVessels_.size(); ++i) {
         // Little is done per vessel here, so the records are asked for further ahead.
-        if (i + 4 * kStage < order_.size()) {
-            const Vessel* ahead = order_[i + 4 * kStage];
-            fetchLines(&ahead->hangsFrom, &ahead->rot + 1);
+        if (i + 4 * kStage < freeVessels_.size()) fetchMotion(freeVessels_[i + 4 * kStage]);
+        if (i + 2 * kStage < freeVessels_.size()) {
+            const Vessel* ahead = freeVessels_[i + 2 * kStage];
+            if (!ahead->landed) fetchPose(ahead);
         }
-        Vessel* v = order_[i];
-        if (v->attachedTo() || v->landed) continue;
+        Vessel* v = freeVessels_[i];
+        if (v->landed) continue;
         bool moved = false;
         if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
             const VECTOR3 pos = v->pos + v->vel * dt;
@@ -562,8 +624,8 @@ void Host::moveVessels(double dt) {
                 holdPose(*v);
             }
         }
-        // Children are placed when their point moves; a parent at rest moves none.
-        if (moved) placeChildren(*v);
+        // What hangs from it is placed anew when next read; a parent at rest moves nothing.
+        if (moved) placeChildrenLater(*v);
     }
 }
 
@@ -574,7 +636,7 @@ void Host::setPose(OBJHANDLE handle, const VECTOR3& pos, const MATRIX3& rot) {
     v->rot = rot;
     v->arotStale = true;
     v->moved = v->turned = true;
-    placeChildren(*v);
+    placeChildrenLater(*v);
 }
 
 void Host::setAttitude(OBJHANDLE handle, const VECTOR3& arotDegrees) {
@@ -583,7 +645,7 @@ void Host::setAttitude(OBJHANDLE handle, const VECTOR3& arotDegrees) {
     v->arot = arotDegrees;
     v->arotStale = false;
     v->rot = rotationFromAngles(arotDegrees);
-    placeChildren(*v);
+    placeChildrenLater(*v);
 }
 
 // Attitude angles (degrees): the vessel frame is turned about x by a, then about y by

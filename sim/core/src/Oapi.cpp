@@ -67,14 +67,13 @@ OBJHANDLE oapiGetVesselByName(char* name) {
 
 DWORD oapiGetVesselCount() {
     journal().record("oapiGetVesselCount");
-    return DWORD(Host::instance().vessels().size());
+    return DWORD(Host::instance().vesselCount());
 }
 
 OBJHANDLE oapiGetVesselByIndex(int index) {
     if (hostsim::faults::injectHere("oapiGetVesselByIndex")) return nullptr;
     if (journal().enabled()) journal().record("oapiGetVesselByIndex " + std::to_string(index));
-    const auto& all = Host::instance().vessels();
-    return index >= 0 && size_t(index) < all.size() ? all[size_t(index)]->handle : nullptr;
+    return index >= 0 ? Host::instance().vesselAt(size_t(index)) : nullptr;
 }
 
 bool oapiIsVessel(OBJHANDLE object) {

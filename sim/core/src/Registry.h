@@ -46,6 +46,8 @@ struct Registry {
     std::vector<PendingLink> pendingLinks;
     std::vector<MalformedLine> malformedLines;
     ScenarioFile* reading = nullptr;  // the block clbkLoadStateEx is reading now
+    bool placementsDue = false;       // some vessel's placement is due (see placeLater)
+    bool hangingChanged = true;       // a vessel was made, removed, attached or let go
 
     static Registry& get() {
         static Registry& r = *new Registry;  // see Host::instance
@@ -55,8 +57,13 @@ struct Registry {
 
 // Shared by the vessel interface and the host.
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity);
+// Places a hanging vessel now, after its parent; its children are placed later.
 void placeChild(Vessel& child);
-void placeChildren(Vessel& parent);
+// Marks a hanging vessel, with what hangs from it, to be placed when its pose is read.
+void placeLater(Vessel& child);
+void placeChildrenLater(Vessel& parent);
+// Makes a vessel's pose current if its placement is due.
+void settlePlacement(const Vessel& v);
 bool undockPort(Vessel& v, size_t port);
 void deleteComponent(Vessel& v, AnimationComponent* c);
 bool applyStandardLine(Vessel& v, std::string_view line);

@@ -243,6 +243,7 @@ const char* keyOf(Line line) {
 // host lines the vessel's state calls for that the block did not have follow the last
 // host line it had.
 void writeStandardLines(Vessel& v, ScenarioFile& f) {
+    settlePlacement(v);
     auto put = [&f](std::string text) { f.lines.push_back("  " + std::move(text)); };
     std::set<Line> written;
     auto putStandard = [&](Line line) {

@@ -284,7 +284,7 @@ void VESSEL::SetAttachmentParams(ATTACHMENTHANDLE attachment, const VECTOR3& pos
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
     if (!a) return;
     a->pos = pos, a->dir = dir, a->rot = rot;
-    if (a->partner) placeChild(a->toParent ? *v : *a->partner->owner);
+    if (a->partner) placeLater(a->toParent ? *v : *a->partner->owner);
 }
 
 void VESSEL::GetAttachmentParams(ATTACHMENTHANDLE attachment, VECTOR3& pos, VECTOR3& dir, VECTOR3& rot) const {
@@ -352,6 +352,7 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
     point->partner = childPoint;
     childPoint->partner = point;
     c->hangsFrom = childPoint;
+    reg().hangingChanged = true;
     v->children.push_back(c);
     placeChild(*c);
     return true;
@@ -363,6 +364,7 @@ bool VESSEL::DetachChild(ATTACHMENTHANDLE attachment, double vel) const {
     if (journal().enabled()) journal().record("DetachChild " + formatPointer(attachment) + " " + formatNumber(vel));
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
     if (!a || a->toParent || !a->partner) return false;
+    settlePlacement(*v);
     VECTOR3 push = mul(v->rot, a->dir) * vel;
     detachVessel(*a->partner->owner, push);
     return true;
@@ -486,7 +488,12 @@ void VESSEL::Global2Local(const VECTOR3& glob, VECTOR3& loc) const {
 
 void VESSEL::Local2Global(const VECTOR3& loc, VECTOR3& glob) const {
     Vessel* v = self(hVessel);
-    glob = v ? Host::instance().globalPosition(*v) + mul(v->rot, loc) : loc;
+    if (!v) {
+        glob = loc;
+        return;
+    }
+    const VECTOR3 origin = Host::instance().globalPosition(*v);  // first: it brings the pose up to date
+    glob = origin + mul(v->rot, loc);
 }
 
 void VESSEL::ParseScenarioLineEx(char* line, void* /*status*/) const {

@@ -212,6 +212,7 @@ std::string renderImage(const RenderRequest& request, Image& image, RenderBuffer
     if (view == views().end()) return "unknown view '" + request.view + "' (iso, top, side or front)";
 
     Host& host = Host::instance();
+    host.settlePlacements();  // the picture reads the poses of everything it shows
     std::vector<Triangle> triangles;
     Frame3 frame;
     if (request.vessel.empty()) {

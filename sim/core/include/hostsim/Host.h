@@ -131,9 +131,15 @@ public:
                            const std::vector<std::string>& scenarioLines = {});
     void setUnknownClass(UnknownClass mode) { unknownClass_ = mode; }
     void destroyVessel(OBJHANDLE vessel);
+    // The records handed out here have current poses (see settlePlacements).
     Vessel* vessel(OBJHANDLE handle) const;  // null for anything that is not a live vessel
     Vessel* vesselByName(const std::string& name) const;
-    const std::vector<Vessel*>& vessels() const { return order_; }
+    const std::vector<Vessel*>& vessels() const;
+    std::size_t vesselCount() const { return order_.size(); }
+    OBJHANDLE vesselAt(std::size_t index) const { return index < order_.size() ? order_[index]->handle : nullptr; }
+    // A hanging vessel is placed when its pose is read, not when its parent or a point
+    // moves; this places every vessel whose placement is due.
+    void settlePlacements() const;
 
     // Clock and motion. The date runs from the scenario's date with simulation time.
     double simTime() const { return simTime_; }
@@ -216,6 +222,7 @@ private:
     std::map<std::string, std::string> moduleFailures_;  // why, by lower-case module name
     UnknownClass unknownClass_ = UnknownClass::Error;
     std::vector<Vessel*> order_;
+    std::vector<Vessel*> freeVessels_;  // those of order_ that hang from nothing; see moveVessels
     std::unordered_map<std::string, Vessel*> byName_;  // by lower-case name
     double simTime_ = 0;
     double timeOrigin_ = 0;    // simulation time = origin + steps x length

@@ -119,18 +119,19 @@ struct Animation {
 // The fields a step reads come first, arranged by cache line: with thousands of
 // vessels each line a step touches is a wait.
 struct alignas(64) Vessel {
-    // Read by every vessel's step.
+    // Line 0, read by every vessel's step.
     // The object's callbacks, found once when it is made; a bare VESSEL (Version 0) has none.
     VESSEL2* withCallbacks = nullptr;
     VESSEL2* callbacks() const { return withCallbacks; }
+    Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
     std::vector<Vessel*> children;          // vessels attached to the child points
     std::vector<Attachment*> childPoints;   // points that hold children, creation order
-    std::uint32_t dockedPorts = 0;          // docks with a mate
-    Body body = Body::Sun;
 
-    // Read by the motion of every vessel.
-    Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
-    bool landed = false;  // STATUS Landed: stays where it was put
+    // Line 1, read by the motion of a free vessel and by the step of a hanging one.
+    std::uint32_t dockedPorts = 0;  // docks with a mate
+    Body body = Body::Sun;
+    bool landed = false;        // STATUS Landed: stays where it was put
+    bool placementDue = false;  // hangs, and its parent or a point moved since it was placed
     VECTOR3 vel{};     // relative to the body, in the axes of the global frame (RVEL)
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
 
