@@ -107,17 +107,17 @@ private:
     void MoveGrapplePoints();
 
     // What every step reads comes first, so that a step touches few cache lines: the
-    // object starts a line, and a segment other than the solar one reads only this
-    // first part.
+    // object starts a line, and a segment at rest with up to three grapple points
+    // reads only that line, a segment other than the solar one only this first part.
     int type = 6;  // a 6 m segment until the scenario says otherwise
-    // Deployment: radiators on type 61, arrays on type 63.
-    MotionStatus deployStatus = MotionStatus::Stopped;
-    double deployState = 0;
-    UINT animRadiator = 0;
     // The grapple points "GS", held in the object itself, since every step reads them.
     std::uint32_t grapplePointCount = 0;
+    // Deployment: radiators on type 61, arrays on type 63.
+    MotionStatus deployStatus = MotionStatus::Stopped;
     std::array<ATTACHMENTHANDLE, kMaxGrapplePoints> grapplePoint{};
     std::span<const ATTACHMENTHANDLE> GrapplePoints() const { return {grapplePoint.data(), grapplePointCount}; }
+    double deployState = 0;
+    UINT animRadiator = 0;
     // Solar gimbal, as fractions of one turn.
     MotionStatus baseStatus = MotionStatus::Stopped;
     MotionStatus boxStatus = MotionStatus::Stopped;
