@@ -543,12 +543,11 @@ void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
     }
     if (i + 2 * kStage < n)
         for (const Attachment* a : order[i + 2 * kStage]->childPoints) fetchPoint(a);
+    // The points that hang there; their vessels' records are not asked for, since that
+    // would wait for the points: what hangs from a vessel usually follows it in order.
     if (i + kStage < n)
         for (const Attachment* a : order[i + kStage]->childPoints)
-            if (const Attachment* hook = a->partner) {
-                fetchLink(hook);
-                fetchRecord(hook->owner);
-            }
+            if (const Attachment* hook = a->partner) fetchLink(hook);
 }
 
 }  // namespace
