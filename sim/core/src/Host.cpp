@@ -505,8 +505,8 @@ namespace {
 // step would wait for each. So what the vessels a few places ahead will read is asked
 // for early, in stages: each stage reads only addresses that an earlier stage asked
 // for, so that it does not wait either. A carrier swings the points its payloads hang
-// by, so its points and the vessels on them are asked for too. Only lines a step reads
-// are asked for: a big station's step is as fast as its lines fit the caches.
+// by, so its points and the payloads' own points are asked for too. Only lines a step
+// reads are asked for: a big station's step is as fast as its lines fit the caches.
 constexpr size_t kStage = 5;  // vessels between stages
 
 // Asks for the cache lines of [first, end).
@@ -522,8 +522,8 @@ void fetchMotion(const Vessel* v) { fetchLines(&v->dockedPorts, &v->angVel + 1);
 // The pose, which a hanging vessel's step does not read: it is placed when read.
 void fetchPose(const Vessel* v) { fetchLines(&v->pos, &v->rot + 1); }
 
-// What a step reads of a point: all but its id; of a point that holds a vessel on a
-// point being swung, only the link to its vessel.
+// What a step reads of a point: all but its id. Of the point a vessel hangs by, a step
+// reads only its first line: its owner, its partner and its handle.
 void fetchPoint(const Attachment* a) { fetchLines(a, &a->id); }
 void fetchLink(const Attachment* a) { __builtin_prefetch(a); }
 
