@@ -505,8 +505,8 @@ namespace {
 // step would wait for each. So what the vessels a few places ahead will read is asked
 // for early, in stages: each stage reads only addresses that an earlier stage asked
 // for, so that it does not wait either. A carrier swings the points its payloads hang
-// by, so its points and the payloads' own points are asked for too. Only lines a step
-// reads are asked for: a big station's step is as fast as its lines fit the caches.
+// by, so its points are asked for too. Only lines a step reads are asked for: a big
+// station's step is as fast as its lines fit the caches.
 constexpr size_t kStage = 5;  // vessels between stages
 
 // Asks for the cache lines of [first, end).
@@ -517,8 +517,8 @@ void fetchLines(const void* first, const void* end) {
 }
 
 // What every step reads of a record, and what the motion of a free vessel reads.
-void fetchRecord(const Vessel* v) { fetchLines(v, &v->angVel + 1); }
-void fetchMotion(const Vessel* v) { fetchLines(&v->dockedPorts, &v->angVel + 1); }
+void fetchRecord(const Vessel* v) { fetchLines(v, &v->placementDue + 1); }
+void fetchMotion(const Vessel* v) { fetchLines(&v->vel, &v->landed + 1); }
 // The pose, which a hanging vessel's step does not read: it is placed when read.
 void fetchPose(const Vessel* v) { fetchLines(&v->pos, &v->rot + 1); }
 
@@ -539,15 +539,18 @@ void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
         }
         if (v->hangsFrom) fetchLink(v->hangsFrom);
         else fetchPose(v);
-        if (!v->childPoints.empty()) __builtin_prefetch(v->childPoints.data());
+        // Only a vessel that holds others has its child points read, which lie past line 0.
+        if (!v->children.empty()) fetchLines(&v->childPoints, &v->childPoints + 1);
     }
-    if (i + 2 * kStage < n)
-        for (const Attachment* a : order[i + 2 * kStage]->childPoints) fetchPoint(a);
-    // The points that hang there; their vessels' records are not asked for, since that
-    // would wait for the points: what hangs from a vessel usually follows it in order.
-    if (i + kStage < n)
-        for (const Attachment* a : order[i + kStage]->childPoints)
-            if (const Attachment* hook = a->partner) fetchLink(hook);
+    if (i + 2 * kStage < n) {
+        const Vessel* v = order[i + 2 * kStage];
+        if (!v->children.empty()) __builtin_prefetch(v->childPoints.data());
+    }
+    if (i + kStage < n) {
+        const Vessel* v = order[i + kStage];
+        if (!v->children.empty())
+            for (const Attachment* a : v->childPoints) fetchPoint(a);
+    }
 }
 
 }  // namespace

@@ -119,21 +119,22 @@ struct Animation {
 // The fields a step reads come first, arranged by cache line: with thousands of
 // vessels each line a step touches is a wait.
 struct alignas(64) Vessel {
-    // Line 0, read by every vessel's step.
+    // Line 0: all that the step of a segment or a payload reads of its record.
     // The object's callbacks, found once when it is made; a bare VESSEL (Version 0) has none.
     VESSEL2* withCallbacks = nullptr;
     VESSEL2* callbacks() const { return withCallbacks; }
     Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
-    std::vector<Vessel*> children;          // vessels attached to the child points
-    std::vector<Attachment*> childPoints;   // points that hold children, creation order
-
-    // Line 1, read by the motion of a free vessel and by the step of a hanging one.
-    std::uint32_t dockedPorts = 0;  // docks with a mate
+    std::vector<Vessel*> children;    // vessels attached to the child points
+    std::uint32_t dockedPorts = 0;    // docks with a mate
     Body body = Body::Sun;
-    bool landed = false;        // STATUS Landed: stays where it was put
     bool placementDue = false;  // hangs, and its parent or a point moved since it was placed
-    VECTOR3 vel{};     // relative to the body, in the axes of the global frame (RVEL)
+
+    // Line 1, read by the motion of a free vessel; the child points, by the step of a
+    // vessel that holds others.
+    alignas(64) VECTOR3 vel{};  // relative to the body, in the axes of the global frame (RVEL)
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
+    bool landed = false;  // STATUS Landed: stays where it was put
+    std::vector<Attachment*> childPoints;  // points that hold children, creation order
 
     // The pose, read and written when a vessel moves or asks where it is.
     VECTOR3 pos{};     // relative to the body, in the axes of the global frame (RPOS)
