@@ -522,6 +522,8 @@ void fetchMotion(const Vessel* v) { fetchLines(&v->vel, &v->landed + 1); }
 // The pose, which a hanging vessel's step does not read: it is placed when read.
 void fetchPose(const Vessel* v) { fetchLines(&v->pos, &v->rot + 1); }
 
+bool nonZero(const VECTOR3& v) { return v.x != 0 || v.y != 0 || v.z != 0; }
+
 // What a step reads of a point: all but its id. Of the point a vessel hangs by, a step
 // reads only its first line: its owner, its partner and its handle.
 void fetchPoint(const Attachment* a) { fetchLines(a, &a->id); }
@@ -598,14 +600,15 @@ void Host::moveVessels(double dt) {
     for (size_t i = 0; i < freeVessels_.size(); ++i) {
         // Little is done per vessel here, so the records are asked for further ahead.
         if (i + 4 * kStage < freeVessels_.size()) fetchMotion(freeVessels_[i + 4 * kStage]);
+        // Only a vessel that moves has its pose read here.
         if (i + 2 * kStage < freeVessels_.size()) {
             const Vessel* ahead = freeVessels_[i + 2 * kStage];
-            if (!ahead->landed) fetchPose(ahead);
+            if (!ahead->landed && (nonZero(ahead->vel) || nonZero(ahead->angVel))) fetchPose(ahead);
         }
         Vessel* v = freeVessels_[i];
         if (v->landed) continue;
         bool moved = false;
-        if (v->vel.x != 0 || v->vel.y != 0 || v->vel.z != 0) {
+        if (nonZero(v->vel)) {
             const VECTOR3 pos = v->pos + v->vel * dt;
             if (finite(pos)) {
                 v->pos = pos;
@@ -614,7 +617,7 @@ void Host::moveVessels(double dt) {
                 holdPose(*v);
             }
         }
-        if (v->angVel.x != 0 || v->angVel.y != 0 || v->angVel.z != 0) {
+        if (nonZero(v->angVel)) {
             const VECTOR3 w = v->angVel * kRadPerDeg;
             const double rate = std::hypot(w.x, w.y, w.z);
             const MATRIX3 rot = product(v->rot, axisRotation(w / rate, rate * dt));
