@@ -358,11 +358,17 @@ TEST_F(HostVessel, a_chain_of_hanging_vessels_is_where_its_points_say_however_it
     ATTACHMENTHANDLE pallet = carrier->CreateAttachment(false, _V(0, 0, 0), _V(0, 1, 0), _V(1, 0, 0), "P");
     ATTACHMENTHANDLE grip = load->CreateAttachment(true, _V(0, 0, 0), _V(0, -1, 0), _V(1, 0, 0), "G");
     ASSERT_TRUE(carrier->AttachChild(load->GetHandle(), pallet, grip));
+    host().step(1.0);  // the host now knows the load as hanging
     carrier->SetAttachmentParams(pallet, _V(7, 0, 0), _V(0, 1, 0), _V(1, 0, 0));
-    ASSERT_TRUE(carrier->DetachChild(pallet, 0.0));
+    ASSERT_TRUE(carrier->DetachChild(pallet, 2.0));
     VECTOR3 palletGlobal;
     carrier->Local2Global(_V(7, 0, 0), palletGlobal);
     expectNear(v(load->GetHandle()).pos, palletGlobal);
+    // Let go, or made after the run began, a vessel moves with its own velocity.
+    OBJHANDLE late = make("Late", "Crate", {"RVEL 1 0 0"});
+    host().step(1.0);
+    expectNear(v(load->GetHandle()).pos, palletGlobal + mul(v(carrier->GetHandle()).rot, _V(0, 2, 0)));
+    EXPECT_DOUBLE_EQ(v(late).pos.x, 1.0);
 }
 
 TEST_F(HostVessel, destroying_a_parent_frees_its_children) {
