@@ -3,14 +3,17 @@
 // by that name, a box that does not open), so that tests see what the modules do then.
 #pragma once
 
+#include <vector>
+
 namespace hostsim::faults {
 
 // From now on, count the operations that can fail; the nth of them fails (n > 0), or
 // none does (n = 0).
 void arm(long long n);
 void disarm();
-// The operations counted since arm.
+// The operations counted since arm, and each one's name in order.
 long long counted();
+const std::vector<const char*>& countedOperations();
 namespace detail {
 extern bool armed;
 bool countOne(const char* operation);
