@@ -20,27 +20,47 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # An input that runs this long is a finding too (a hang).
 input_timeout=25
-status=0
-for target in "${targets[@]}"; do
-  program=build/fuzz/fuzz/fuzz_$target
-  [ -x "$program" ] || { echo "$program is missing: build it with cmake --workflow --preset fuzz" >&2; exit 2; }
-  corpus=$work/$target
+# Runs one target; its lines are printed when it ends.
+fuzz_one() {
+  local target=$1
+  local program=build/fuzz/fuzz/fuzz_$target
+  local corpus=$work/$target
   mkdir -p "$corpus"
   cp tests/fuzz/"$target"/* "$corpus"/
-  findings=build/fuzz/findings/$target
+  local findings=build/fuzz/findings/$target
   mkdir -p "$findings"
-  options=(-max_total_time="$seconds" -timeout="$input_timeout" -artifact_prefix="$findings/" -print_final_stats=1)
+  local options=(-max_total_time="$seconds" -timeout="$input_timeout" -artifact_prefix="$findings/" -print_final_stats=1)
   [ -f tests/fuzz/"$target".dict ] && options+=(-dict=tests/fuzz/"$target".dict)
-  log=$work/$target.log
+  local log=$work/$target.log
   # shellcheck disable=SC2086
   if "$program" "${options[@]}" ${FUZZ_OPTIONS:-} "$corpus" > "$log" 2>&1; then
+    local runs
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     echo "fuzz_$target: ${runs:-?} inputs in $seconds s, nothing found"
   else
     cp "$log" "$findings/last.log"
     grep -E "^(==[0-9]+==|SUMMARY|fuzz finding|artifact_prefix|Test unit written)" "$log" | head -20
     echo "fuzz_$target: FOUND something: input and log in $findings/" >&2
-    status=1
+    return 1
   fi
+}
+
+for target in "${targets[@]}"; do
+  [ -x build/fuzz/fuzz/fuzz_$target ] || { echo "build/fuzz/fuzz/fuzz_$target is missing: build it with cmake --workflow --preset fuzz" >&2; exit 2; }
+done
+# Each target runs on one core: as many run at once as there are cores.
+status=0
+running=0
+for target in "${targets[@]}"; do
+  if [ "$running" -ge "$(nproc)" ]; then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+  fuzz_one "$target" &
+  running=$((running + 1))
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || status=1
+  running=$((running - 1))
 done
 exit $status
