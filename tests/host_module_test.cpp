@@ -142,7 +142,7 @@ TEST_F(ModuleEntry, version_is_stable_and_Date2Int_runs_once_and_the_date_is_fix
     EXPECT_EQ(m->getModuleVersion(), 100830);
     EXPECT_EQ(m->getModuleVersion(), 100830);
     EXPECT_EQ(host().journal().calls("Date2Int"), std::vector<std::string>{"Date2Int Aug 30 2010"});
-    auto date = reinterpret_cast<const char* (*)()>(symbol(m, "ModuleDate"));
+    auto date = reinterpret_cast<char* (*)()>(symbol(m, "ModuleDate"));
     ASSERT_NE(date, nullptr);
     EXPECT_STREQ(date(), "Aug 25 2017");
 }
