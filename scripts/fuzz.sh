@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every fuzz target (or the ones named) for SECONDS each, on a temporary copy of
 # its seed corpus and with its dictionary, and fails when a target finds something.
-# A finding's input and log are kept in build/fuzz/findings/TARGET/.
+# A finding's input and log are kept in build/asan/findings/TARGET/. The targets are
+# built by the asan preset:
 #
-#   cmake --workflow --preset fuzz && scripts/fuzz.sh SECONDS [TARGET...]
+#   cmake --workflow --preset asan && scripts/fuzz.sh SECONDS [TARGET...]
 #
 # Targets: scenario_roundtrip script_reader carrier_commands editor_actions mesh_reader
 # resource_reader. Extra libFuzzer options can be given in FUZZ_OPTIONS.
@@ -23,11 +24,11 @@ input_timeout=25
 # Runs one target; its lines are printed when it ends.
 fuzz_one() {
   local target=$1
-  local program=build/fuzz/fuzz/fuzz_$target
+  local program=build/asan/fuzz/fuzz_$target
   local corpus=$work/$target
   mkdir -p "$corpus"
   cp tests/fuzz/"$target"/* "$corpus"/
-  local findings=build/fuzz/findings/$target
+  local findings=build/asan/findings/$target
   mkdir -p "$findings"
   local options=(-max_total_time="$seconds" -timeout="$input_timeout" -artifact_prefix="$findings/" -print_final_stats=1)
   [ -f tests/fuzz/"$target".dict ] && options+=(-dict=tests/fuzz/"$target".dict)
@@ -46,7 +47,7 @@ fuzz_one() {
 }
 
 for target in "${targets[@]}"; do
-  [ -x build/fuzz/fuzz/fuzz_$target ] || { echo "build/fuzz/fuzz/fuzz_$target is missing: build it with cmake --workflow --preset fuzz" >&2; exit 2; }
+  [ -x build/asan/fuzz/fuzz_$target ] || { echo "build/asan/fuzz/fuzz_$target is missing: build it with cmake --workflow --preset asan" >&2; exit 2; }
 done
 # Each target runs on one core: as many run at once as there are cores.
 status=0

@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   # The real window system the Windows build runs on: Wine, headless on a virtual display.
   wine wine64 xvfb
-  # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets.
+  # clang with libFuzzer and the sanitizer runtimes, for the sanitizer build and its fuzz targets.
   clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
