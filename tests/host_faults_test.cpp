@@ -102,10 +102,16 @@ std::string inconsistency(hostsim::Host& host) {
         if (v->hangsFrom && (v->hangsFrom->owner != v || !v->hangsFrom->partner ||
                              v->hangsFrom->partner->partner != v->hangsFrom))
             return who + "broken link to its parent";
+        if (v->hangsByHandle != (v->hangsFrom ? v->hangsFrom->handle : nullptr) ||
+            v->parentHandle != (v->hangsFrom ? v->hangsFrom->partner->owner->handle : nullptr))
+            return who + "the handles of its link are not its own";
         for (hostsim::Attachment* a : v->parentPoints)
-            if (a->owner != v || !a->toParent || (a->partner && v->hangsFrom != a)) return who + "bad parent point";
+            if (a->owner != v || !a->toParent || (a->partner && v->hangsFrom != a) ||
+                a->partnerOwner != (a->partner ? a->partner->owner : nullptr))
+                return who + "bad parent point";
         for (hostsim::Attachment* a : v->childPoints) {
             if (a->owner != v || a->toParent) return who + "bad child point";
+            if (a->partnerOwner != (a->partner ? a->partner->owner : nullptr)) return who + "a stale partner vessel";
             if (a->partner && (a->partner->partner != a ||
                                std::find(v->children.begin(), v->children.end(), a->partner->owner) == v->children.end()))
                 return who + "a child point's link is one-sided";

@@ -20,7 +20,7 @@ inline std::string pointName(const hostsim::Attachment& a) {
 
 // The first broken rule among the host's records, or empty. Attachment partners point
 // at each other, link a parent point with a child point of live vessels, and agree with
-// the vessels' child lists; no vessel is its own ancestor; poses are finite; animation
+// the vessels' child lists and with what points and vessels keep of their links; no vessel is its own ancestor; poses are finite; animation
 // states are finite and, with `statesInUnitRange`, within 0 to 1.
 inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRange) {
     using hostsim::Attachment;
@@ -35,6 +35,7 @@ inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRang
             for (const Attachment* a : toParent ? v->parentPoints : v->childPoints) {
                 if (a->owner != v || a->toParent != toParent) return v->name + ": a point in the wrong list";
                 const Attachment* p = a->partner;
+                if (a->partnerOwner != (p ? p->owner : nullptr)) return pointName(*a) + ": keeps the wrong partner vessel";
                 if (!p) continue;
                 if (!live(p->owner)) return pointName(*a) + ": attached to a vessel that is gone";
                 if (p->partner != a) return pointName(*a) + ": its partner " + pointName(*p) + " does not point back";
@@ -55,6 +56,10 @@ inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRang
             const Attachment* own = live(c) ? c->attachedTo() : nullptr;
             if (!own || !own->partner || own->partner->owner != v) return v->name + ": a child that does not hang from it";
         }
+        const Attachment* own = v->attachedTo();
+        if (v->hangsByHandle != (own ? own->handle : nullptr) ||
+            v->parentHandle != (own && own->partner ? own->partner->owner->handle : nullptr))
+            return v->name + ": keeps handles of a link that is not its own";
         std::size_t depth = 0;
         for (const Attachment* up = v->attachedTo(); up; up = up->partner->owner->attachedTo())
             if (++depth > vessels.size()) return v->name + ": is its own ancestor";

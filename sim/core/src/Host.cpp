@@ -132,10 +132,14 @@ void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     Attachment* own = child.attachedTo();
     if (!own) return;
     settlePlacement(child);  // it flies on from where it hangs now
-    Vessel& parent = *own->partner->owner;
+    Vessel& parent = *own->partnerOwner;
     own->partner->partner = nullptr;
+    own->partner->partnerOwner = nullptr;
     own->partner = nullptr;
+    own->partnerOwner = nullptr;
     child.hangsFrom = nullptr;
+    child.hangsByHandle = nullptr;
+    child.parentHandle = nullptr;
     reg().hangingChanged = true;
     std::erase(parent.children, &child);
     child.vel = parent.vel + extraVelocity;
@@ -524,10 +528,9 @@ void fetchPose(const Vessel* v) { fetchLines(&v->pos, &v->rot + 1); }
 
 bool nonZero(const VECTOR3& v) { return v.x != 0 || v.y != 0 || v.z != 0; }
 
-// What a step reads of a point: all but its id. Of the point a vessel hangs by, a step
-// reads only its first line: its owner, its partner and its handle.
+// What a step reads of a point: all but its id. The point a vessel hangs by is not
+// read: the record holds what a step asks of it.
 void fetchPoint(const Attachment* a) { fetchLines(a, &a->id); }
-void fetchLink(const Attachment* a) { __builtin_prefetch(a); }
 
 void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
     const size_t n = order.size();
@@ -539,8 +542,7 @@ void fetchAhead(const std::vector<Vessel*>& order, size_t i) {
             __builtin_prefetch(object + 64);
             __builtin_prefetch(object + 128);
         }
-        if (v->hangsFrom) fetchLink(v->hangsFrom);
-        else fetchPose(v);
+        if (!v->parentHandle) fetchPose(v);
         // Only a vessel that holds others has its child points read, which lie past line 0.
         if (!v->children.empty()) fetchLines(&v->childPoints, &v->childPoints + 1);
     }

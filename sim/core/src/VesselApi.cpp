@@ -284,7 +284,7 @@ void VESSEL::SetAttachmentParams(ATTACHMENTHANDLE attachment, const VECTOR3& pos
     Attachment* a = v ? ownPoint(*v, attachment) : nullptr;
     if (!a) return;
     a->pos = pos, a->dir = dir, a->rot = rot;
-    if (a->partner) placeLater(a->toParent ? *v : *a->partner->owner);
+    if (a->partner) placeLater(a->toParent ? *v : *a->partnerOwner);
 }
 
 void VESSEL::GetAttachmentParams(ATTACHMENTHANDLE attachment, VECTOR3& pos, VECTOR3& dir, VECTOR3& rot) const {
@@ -306,10 +306,10 @@ OBJHANDLE VESSEL::GetAttachmentStatus(ATTACHMENTHANDLE attachment) const {
     if (!v) return nullptr;
     // A vessel hangs by one point at most, so a vessel without children has no other
     // attached point: its points need not be read, which a big station's step feels.
-    if (v->hangsFrom && v->hangsFrom->handle == attachment) return v->hangsFrom->partner->owner->handle;
+    if (v->hangsByHandle && v->hangsByHandle == attachment) return v->parentHandle;
     if (v->children.empty()) return nullptr;
     Attachment* a = ownPoint(*v, attachment);
-    return a && a->partner ? a->partner->owner->handle : nullptr;
+    return a && a->partner ? a->partnerOwner->handle : nullptr;
 }
 
 DWORD VESSEL::AttachmentCount(bool toparent) const {
@@ -350,8 +350,12 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
     if (!point || point->toParent || point->partner || !childPoint || !childPoint->toParent) return false;
     if (c->attachedTo()) detachVessel(*c, _V(0, 0, 0));
     point->partner = childPoint;
+    point->partnerOwner = c;
     childPoint->partner = point;
+    childPoint->partnerOwner = v;
     c->hangsFrom = childPoint;
+    c->hangsByHandle = childPoint->handle;
+    c->parentHandle = v->handle;
     reg().hangingChanged = true;
     v->children.push_back(c);
     placeChild(*c);

@@ -34,6 +34,7 @@ struct Dock {
 struct alignas(64) Attachment {
     Vessel* owner = nullptr;
     Attachment* partner = nullptr;  // the point of the other vessel while attached
+    Vessel* partnerOwner = nullptr;  // that vessel: a pallet's swing need not read its point
     ATTACHMENTHANDLE handle = nullptr;
     bool toParent = false;  // a point by which the owner hangs from a parent
     bool loose = false;
@@ -123,7 +124,10 @@ struct alignas(64) Vessel {
     // The object's callbacks, found once when it is made; a bare VESSEL (Version 0) has none.
     VESSEL2* withCallbacks = nullptr;
     VESSEL2* callbacks() const { return withCallbacks; }
-    Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
+    // The handles of the own point it hangs by and of its parent (null when it hangs
+    // from nothing), so that a segment asking about its points reads no point.
+    ATTACHMENTHANDLE hangsByHandle = nullptr;
+    OBJHANDLE parentHandle = nullptr;
     std::vector<Vessel*> children;    // vessels attached to the child points
     std::uint32_t dockedPorts = 0;    // docks with a mate
     Body body = Body::Sun;
@@ -135,6 +139,7 @@ struct alignas(64) Vessel {
     VECTOR3 angVel{};  // degrees per second about the vessel axes, as VROT is written
     bool landed = false;  // STATUS Landed: stays where it was put
     std::vector<Attachment*> childPoints;  // points that hold children, creation order
+    Attachment* hangsFrom = nullptr;  // the own point by which it hangs from a parent, or null
 
     // The pose, read and written when a vessel moves or asks where it is.
     VECTOR3 pos{};     // relative to the body, in the axes of the global frame (RPOS)
