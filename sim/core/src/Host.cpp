@@ -107,7 +107,8 @@ void placeChild(Vessel& child) {
 }
 
 void placeLater(Vessel& child) {
-    if (child.placementDue || !child.attachedTo()) return;
+    // Both in the record's first line, which a pallet's swing reads of its payload.
+    if (child.placementDue || !child.parentHandle) return;
     child.placementDue = true;
     reg().placementsDue = true;
     placeChildrenLater(child);
