@@ -9,26 +9,23 @@ namespace hostsim::faults {
 bool detail::armed = false;
 
 namespace {
-long long count = 0;
 long long failing = 0;
 std::vector<const char*> operations;  // names are string literals
 }  // namespace
 
 void arm(long long n) {
     detail::armed = true;
-    count = 0;
     failing = n;
     operations.clear();
 }
 
 void disarm() { detail::armed = false; }
 
-long long counted() { return count; }
 const std::vector<const char*>& countedOperations() { return operations; }
 
 bool detail::countOne(const char* operation) {
     operations.push_back(operation);
-    if (++count != failing) return false;
+    if (static_cast<long long>(operations.size()) != failing) return false;
     Host::instance().writeLog(std::string("Fault injected: ") + operation + " fails");
     return true;
 }

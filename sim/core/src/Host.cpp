@@ -129,6 +129,21 @@ void Host::settlePlacements() const {
     reg().placementsDue = false;
 }
 
+// A link is kept in both points and in the child's record, and made and undone only here.
+void hangVessel(Vessel& child, Attachment& own, Attachment& at) {
+    Vessel& parent = *at.owner;
+    at.partner = &own;
+    at.partnerOwner = &child;
+    own.partner = &at;
+    own.partnerOwner = &parent;
+    child.hangsFrom = &own;
+    child.hangsByHandle = own.handle;
+    child.parentHandle = parent.handle;
+    reg().hangingChanged = true;
+    parent.children.push_back(&child);
+    placeChild(child);
+}
+
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     Attachment* own = child.attachedTo();
     if (!own) return;

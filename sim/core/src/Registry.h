@@ -56,6 +56,8 @@ struct Registry {
 };
 
 // Shared by the vessel interface and the host.
+// Hangs a vessel that hangs from nothing by its point `own` from the point `at`, and places it.
+void hangVessel(Vessel& child, Attachment& own, Attachment& at);
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity);
 // Places a hanging vessel now, after its parent; its children are placed later.
 void placeChild(Vessel& child);

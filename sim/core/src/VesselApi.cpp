@@ -349,16 +349,7 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
     Attachment* childPoint = ownPoint(*c, childAttachment);
     if (!point || point->toParent || point->partner || !childPoint || !childPoint->toParent) return false;
     if (c->attachedTo()) detachVessel(*c, _V(0, 0, 0));
-    point->partner = childPoint;
-    point->partnerOwner = c;
-    childPoint->partner = point;
-    childPoint->partnerOwner = v;
-    c->hangsFrom = childPoint;
-    c->hangsByHandle = childPoint->handle;
-    c->parentHandle = v->handle;
-    reg().hangingChanged = true;
-    v->children.push_back(c);
-    placeChild(*c);
+    hangVessel(*c, *childPoint, *point);
     return true;
 }
 

@@ -11,8 +11,7 @@ namespace hostsim::faults {
 // none does (n = 0).
 void arm(long long n);
 void disarm();
-// The operations counted since arm, and each one's name in order.
-long long counted();
+// The names of the operations counted since arm, in order.
 const std::vector<const char*>& countedOperations();
 namespace detail {
 extern bool armed;
