@@ -119,9 +119,9 @@ void BM_StepFreeSegments(benchmark::State& state) { stepCase(state, freeSegments
 void BM_StepCarrierStation(benchmark::State& state) { stepCase(state, carrierStation(int(state.range(0)))); }
 // Other work on the machine only ever adds time, so the least of the repetitions is the
 // figure it disturbs least; run with random interleaving, the sizes share the disturbance.
-double fewest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-BENCHMARK(BM_StepFreeSegments)->Arg(100)->Arg(1000)->Arg(10000)->ComputeStatistics("min", fewest);
-BENCHMARK(BM_StepCarrierStation)->Arg(100)->Arg(1000)->Arg(10000)->ComputeStatistics("min", fewest);
+double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+BENCHMARK(BM_StepFreeSegments)->Arg(100)->Arg(1000)->Arg(10000)->ComputeStatistics("min", least);
+BENCHMARK(BM_StepCarrierStation)->Arg(100)->Arg(1000)->Arg(10000)->ComputeStatistics("min", least);
 
 void BM_LoadFreeSegments(benchmark::State& state) {
     const std::string text = freeSegments(int(state.range(0)));
