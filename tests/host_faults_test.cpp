@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "HostChecks.h"
 #include "HostTest.h"
 #include "hostsim/Editor.h"
 #include "hostsim/Faults.h"
@@ -94,30 +95,12 @@ const std::vector<Action>& stationActions() {
     return actions;
 }
 
-// What the host keeps must hang together: links both ways, lists and owners agree.
+// What the host keeps must hang together: the links and poses that every driven run
+// checks, and the docks and animation components besides.
 std::string inconsistency(hostsim::Host& host) {
+    if (std::string broken = hostchecks::brokenRecord(host, false); !broken.empty()) return broken;
     for (hostsim::Vessel* v : host.vessels()) {
         const std::string who = v->name + ": ";
-        if (host.vessel(v->handle) != v) return who + "stale handle";
-        if (v->hangsFrom && (v->hangsFrom->owner != v || !v->hangsFrom->partner ||
-                             v->hangsFrom->partner->partner != v->hangsFrom))
-            return who + "broken link to its parent";
-        if (v->hangsByHandle != (v->hangsFrom ? v->hangsFrom->handle : nullptr) ||
-            v->parentHandle != (v->hangsFrom ? v->hangsFrom->partner->owner->handle : nullptr))
-            return who + "the handles of its link are not its own";
-        for (hostsim::Attachment* a : v->parentPoints)
-            if (a->owner != v || !a->toParent || (a->partner && v->hangsFrom != a) ||
-                a->partnerOwner != (a->partner ? a->partner->owner : nullptr))
-                return who + "bad parent point";
-        for (hostsim::Attachment* a : v->childPoints) {
-            if (a->owner != v || a->toParent) return who + "bad child point";
-            if (a->partnerOwner != (a->partner ? a->partner->owner : nullptr)) return who + "a stale partner vessel";
-            if (a->partner && (a->partner->partner != a ||
-                               std::find(v->children.begin(), v->children.end(), a->partner->owner) == v->children.end()))
-                return who + "a child point's link is one-sided";
-        }
-        for (hostsim::Vessel* c : v->children)
-            if (!c->hangsFrom || c->hangsFrom->partner->owner != v) return who + "a child that does not hang from it";
         for (hostsim::Dock* d : v->docks)
             if (d->owner != v || (d->mate && d->mate->mate != d)) return who + "bad dock";
         for (size_t i = 0; i < v->animations.size(); ++i) {

@@ -20,8 +20,9 @@ inline std::string pointName(const hostsim::Attachment& a) {
 
 // The first broken rule among the host's records, or empty. Attachment partners point
 // at each other, link a parent point with a child point of live vessels, and agree with
-// the vessels' child lists and with what points and vessels keep of their links; no vessel is its own ancestor; poses are finite; animation
-// states are finite and, with `statesInUnitRange`, within 0 to 1.
+// the vessels' child lists and with what points and vessels keep of their links; no
+// vessel is its own ancestor; poses are finite; animation states are finite and, with
+// `statesInUnitRange`, within 0 to 1.
 inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRange) {
     using hostsim::Attachment;
     using hostsim::Vessel;
@@ -41,6 +42,7 @@ inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRang
                 if (p->partner != a) return pointName(*a) + ": its partner " + pointName(*p) + " does not point back";
                 if (p->toParent == a->toParent) return pointName(*a) + ": attached to a point of the same kind";
                 if (toParent) {
+                    if (v->attachedTo() != a) return pointName(*a) + ": attached, but not the point it hangs by";
                     const auto& siblings = p->owner->children;
                     if (std::find(siblings.begin(), siblings.end(), v) == siblings.end())
                         return v->name + ": hangs from " + p->owner->name + " but is not among its children";
@@ -57,6 +59,7 @@ inline std::string brokenRecord(const hostsim::Host& host, bool statesInUnitRang
             if (!own || !own->partner || own->partner->owner != v) return v->name + ": a child that does not hang from it";
         }
         const Attachment* own = v->attachedTo();
+        if (own && (own->owner != v || !own->partner)) return v->name + ": hangs by a point that holds nothing of its own";
         if (v->hangsByHandle != (own ? own->handle : nullptr) ||
             v->parentHandle != (own && own->partner ? own->partner->owner->handle : nullptr))
             return v->name + ": keeps handles of a link that is not its own";
