@@ -306,7 +306,8 @@ OBJHANDLE VESSEL::GetAttachmentStatus(ATTACHMENTHANDLE attachment) const {
     if (!v) return nullptr;
     // A vessel hangs by one point at most, so a vessel without children has no other
     // attached point: its points need not be read, which a big station's step feels.
-    if (v->hangsByHandle && v->hangsByHandle == attachment) return v->parentHandle;
+    // A null point asked of a vessel that hangs from nothing gives its null parent.
+    if (attachment == v->hangsByHandle) return v->parentHandle;
     if (v->children.empty()) return nullptr;
     Attachment* a = ownPoint(*v, attachment);
     return a && a->partner ? a->partnerOwner->handle : nullptr;
