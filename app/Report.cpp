@@ -138,7 +138,22 @@ std::string summaryText() {
         if (mated) out << "      docked at " << mated << " of " << v->docks.size() << " ports\n";
     }
     out << host.logLineCount() << " log lines written\n";
-    return out.str();
+    return printable(out.str());
+}
+
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x20 && byte != 0x7F) || c == '\n') {
+            out += c;
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        }
+    }
+    return out;
 }
 
 }  // namespace hostsim

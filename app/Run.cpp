@@ -48,13 +48,13 @@ public:
     bool failed() const { return status_ != kDone; }
     // Returns false, so that callers can write `return outcome.fail(...)`.
     bool fail(ExitStatus status, const std::string& message) {
-        err_ << "hostsim: " << message << "\n";
+        err_ << "hostsim: " << printable(message) << "\n";
         if (status_ == kDone) status_ = status;
         return false;
     }
     // Warnings of the host go to standard error as they come.
     void showWarnings() {
-        for (const std::string& w : Host::instance().takeWarnings()) err_ << "hostsim: warning: " << w << "\n";
+        for (const std::string& w : Host::instance().takeWarnings()) err_ << "hostsim: warning: " << printable(w) << "\n";
     }
 
 private:
@@ -62,26 +62,15 @@ private:
     int status_ = kDone;
 };
 
-// A file's whole text; an error text (and nothing read) for a folder or an unreadable file.
-std::string readFile(const std::filesystem::path& file, std::string& text) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) return file.string() + " is a folder";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return "cannot read " + file.string();
-    std::stringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return "cannot read " + file.string();
-    text = content.str();
-    return {};
-}
-
-bool writeText(const std::string& target, const std::string& text, std::ostream& out, Outcome& outcome) {
+// `where` names what asked for the output in a message: a script line, or nothing.
+bool writeText(const std::string& target, const std::string& text, std::ostream& out, Outcome& outcome,
+               const std::string& where = {}) {
     if (target == "-") {
         out << text << std::flush;
-        return out ? true : outcome.fail(kIoFailure, "cannot write to standard output");
+        return out ? true : outcome.fail(kIoFailure, where + "cannot write to standard output");
     }
     std::string why = writeFileSafely(target, text);
-    return why.empty() ? true : outcome.fail(kIoFailure, why);
+    return why.empty() ? true : outcome.fail(kIoFailure, where + why);
 }
 
 // Carries out one action; returns false (with a message) when it could not be done.
@@ -140,8 +129,8 @@ bool perform(const ScriptAction& a, std::ostream& out, Outcome& outcome) {
         std::string why = renderPng(request);
         return why.empty() ? true : failed(why);
     }
-    if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, outcome);
-    if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, outcome);
+    if (a.verb == "save") return writeText(a.args[0], host.saveScenarioText(), out, outcome, where);
+    if (a.verb == "dump") return writeText(a.args[0], dumpJson(), out, outcome, where);
     return failed("unknown action " + a.verb);
 }
 
@@ -158,8 +147,27 @@ std::vector<std::pair<std::string, std::string>> outputsOf(const RunOptions& o, 
     return outputs;
 }
 
+// Two outputs that name one file would leave only one of them.
+std::string sharedOutput(const std::vector<std::pair<std::string, std::string>>& outputs) {
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (sameOutput(outputs[i].second, outputs[j].second))
+                return outputs[i].first + ": " + outputs[i].second + " is written by " + outputs[j].first +
+                       " too (" + outputs[j].second + ")";
+    return {};
+}
+
 // Checks the options that need no file; an error text, empty when they are sound.
 std::string checkOptions(const RunOptions& o) {
+    const std::pair<const char*, bool> emptyNames[] = {
+        {"--save", o.save && o.save->empty()},
+        {"--dump", o.dump && o.dump->empty()},
+        {"--log", o.log && o.log->empty()},
+        {"--script", o.script && o.script->empty()},
+        {"--render (or --out)", o.render && o.render->file.empty()},
+    };
+    for (const auto& [option, empty] : emptyNames)
+        if (empty) return std::string(option) + " needs a file name";
     if (!std::isfinite(o.dt) || !(o.dt > 0)) return "--dt must be a number of seconds above 0";
     if (!std::isfinite(o.duration) || !(o.duration >= 0)) return "--for (or --at) must be a number of seconds, at least 0";
     if (o.duration / o.dt > kMaxSteps)
@@ -167,13 +175,36 @@ std::string checkOptions(const RunOptions& o) {
                formatTime(kMaxSteps) + " steps";
     if (o.render && o.renderEvery != 0 && (!std::isfinite(o.renderEvery) || !(o.renderEvery > 0)))
         return "--every must be a number of seconds above 0";
+    // Added to the last time of the run, the interval must still give a later one.
+    if (o.render && o.renderEvery > 0 && !(o.duration + o.renderEvery > o.duration))
+        return "--every " + formatTime(o.renderEvery) + " is too short to count the seconds of --for " +
+               formatTime(o.duration);
+    if (o.render)
+        if (std::string why = checkPicture(*o.render); !why.empty()) return "--render: " + why;
     return {};
 }
 
-}  // namespace
+// The root must be a folder before any class can be looked for in it.
+std::string checkRoot(const std::filesystem::path& root) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(root, ec)) return {};
+    if (std::filesystem::exists(root, ec)) return "the addon tree " + root.string() + " (--root) is not a folder";
+    return "the addon tree " + root.string() + " (--root) is missing";
+}
 
-int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err) {
-    Outcome outcome(err);
+// What can be checked once the scenario is loaded, before the run; an error text.
+std::string checkLoaded(const RunOptions& o) {
+    Host& host = Host::instance();
+    if (o.render && !o.render->vessel.empty() && !host.vesselByName(o.render->vessel))
+        return "--vessel " + o.render->vessel + ": there is no vessel of that name in the scenario";
+    const double endMjd = host.mjd() + o.duration / 86400.0;
+    if (!(std::fabs(endMjd) <= Host::kMaxAbsMjd))
+        return "--for " + formatTime(o.duration) + " would run the date past MJD " + formatTime(Host::kMaxAbsMjd) +
+               " (or before -" + formatTime(Host::kMaxAbsMjd) + "), beyond which hostsim cannot place the bodies";
+    return {};
+}
+
+int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome) {
     Host& host = Host::instance();
     host.reset();
     clearProtectedInputs();
@@ -185,14 +216,18 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
         outcome.fail(kBadUsage, why);
         return outcome.status();
     }
+    if (std::string why = checkRoot(options.root); !why.empty()) {
+        outcome.fail(kIoFailure, why);
+        return outcome.status();
+    }
     std::string scenarioText, scriptText;
-    if (std::string why = readFile(options.scenario, scenarioText); !why.empty()) {
+    if (std::string why = readInputFile(options.scenario, scenarioText); !why.empty()) {
         outcome.fail(kIoFailure, why);
         return outcome.status();
     }
     Script script;
     if (options.script) {
-        if (std::string why = readFile(*options.script, scriptText); !why.empty()) {
+        if (std::string why = readInputFile(*options.script, scriptText); !why.empty()) {
             outcome.fail(kIoFailure, why);
             return outcome.status();
         }
@@ -212,11 +247,16 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
     // Nothing the run writes may overwrite what it reads.
     protectInput(options.scenario);
     if (options.script) protectInput(*options.script);
-    for (const auto& [what, file] : outputsOf(options, script))
+    const auto outputs = outputsOf(options, script);
+    for (const auto& [what, file] : outputs)
         if (auto input = protectedInput(file); !input.empty()) {
             outcome.fail(kBadUsage, what + ": " + file + " is an input of this run (" + input.string() + ")");
             return outcome.status();
         }
+    if (std::string why = sharedOutput(outputs); !why.empty()) {
+        outcome.fail(kBadUsage, why);
+        return outcome.status();
+    }
     if (options.log)
         if (std::string why = host.setLogFile(*options.log); !why.empty()) {
             outcome.fail(kIoFailure, why);
@@ -228,7 +268,13 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
     outcome.showWarnings();
     if (!error.empty()) {
         outcome.fail(kBadInput, options.scenario.string() + ": " + error);
-        host.flushLog();
+        host.closeLog();
+        host.reset();
+        return outcome.status();
+    }
+    if (std::string why = checkLoaded(options); !why.empty()) {
+        outcome.fail(kBadUsage, why);
+        host.closeLog();
         host.reset();
         return outcome.status();
     }
@@ -270,10 +316,25 @@ int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err)
         if (!out) outcome.fail(kIoFailure, "cannot write the summary to standard output");
     }
     outcome.showWarnings();
-    if (std::string why = host.flushLog(); !why.empty()) outcome.fail(kIoFailure, why);
+    if (std::string why = host.closeLog(); !why.empty()) outcome.fail(kIoFailure, why);
     host.reset();
     clearProtectedInputs();
     return outcome.status();
+}
+
+}  // namespace
+
+int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err) {
+    Outcome outcome(err);
+    try {
+        return runChecked(options, out, outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.fail(kIoFailure, "out of memory");
+        // Letting go of the vessels and modules frees what writing out the log needs.
+        Host::instance().reset();
+        clearProtectedInputs();
+        return outcome.status();
+    }
 }
 
 }  // namespace hostsim

@@ -47,6 +47,7 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
     };
     while (std::getline(in, raw)) {
         ++lineNo;
+        if (raw.find('\0') != std::string::npos) return fail("holds a NUL byte: a script is a text file");
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string_view line = raw;
         auto first = line.find_first_not_of(" \t");

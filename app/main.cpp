@@ -1,6 +1,7 @@
 // hostsim: runs vessel modules headless, as the simulator would.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -38,9 +39,7 @@ Example:
   hostsim run Scenarios/Station.scn --for 120 --script Scenarios/Station.script \
       --save out.scn --dump out.json --log out.log)";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runCommandLine(int argc, char** argv) {
     CLI::App app{"hostsim runs the Spanrig and Haulbed vessel modules headless, as the simulator would:\n"
                  "it loads the modules, creates the vessels of a scenario, steps them, delivers\n"
                  "scripted keys and typed commands, and saves the scenario.",
@@ -101,13 +100,19 @@ int main(int argc, char** argv) {
         // --help and --version end well; anything else is a bad command line.
         return app.exit(e) == 0 ? hostsim::kDone : hostsim::kBadUsage;
     }
-    if (!root.empty()) options.root = root;
+    // An option given with an empty name is given, and refused by the run.
+    CLI::App* used = run->parsed() ? run : picture;
+    auto given = [used](const char* name) {
+        const CLI::Option* option = used->get_option_no_throw(name);
+        return option && option->count() > 0;
+    };
+    if (given("--root")) options.root = root;
     if (unknownClass == "plain") options.unknownClass = hostsim::UnknownClass::Plain;
-    if (!save.empty()) options.save = save;
-    if (!dump.empty()) options.dump = dump;
-    if (!log.empty()) options.log = log;
-    if (!script.empty()) options.script = script;
-    if (!render.empty()) {
+    if (given("--save")) options.save = save;
+    if (given("--dump")) options.dump = dump;
+    if (given("--log")) options.log = log;
+    if (given("--script")) options.script = script;
+    if (given("--render") || given("--out")) {
         hostsim::RenderRequest request;
         request.file = render;
         request.vessel = vessel;
@@ -122,4 +127,21 @@ int main(int argc, char** argv) {
     }
     if (picture->parsed()) options.summary = false;
     return hostsim::runScenario(options, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A closed pipe or a file past the size limit is a failed write, told as such, not
+    // a death that takes the log with it.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    try {
+        return runCommandLine(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("hostsim: out of memory\n", stderr);
+        return hostsim::kIoFailure;
+    }
 }

@@ -17,7 +17,7 @@ TEST_F(HostLog, memory_keeps_the_first_lines_while_the_file_gets_and_the_count_c
     ASSERT_EQ(host().setLogFile(file), "");
     const std::size_t written = hostsim::Host::kLogLinesKept + 5;
     for (std::size_t i = 0; i < written; ++i) host().writeLog("line " + std::to_string(i));
-    ASSERT_EQ(host().flushLog(), "");
+    ASSERT_EQ(host().closeLog(), "");
 
     EXPECT_EQ(host().logLineCount(), written);
     ASSERT_EQ(host().log().size(), hostsim::Host::kLogLinesKept);

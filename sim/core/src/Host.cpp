@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
+#include <sstream>
 #include <utility>
 
 #include "AddonFiles.h"
@@ -74,14 +74,19 @@ MATRIX3 axisRotation(const VECTOR3& axis, double angle) {
 // their payloads until a save, a picture or a module asks. A vessel whose placement
 // is due has all its children due too.
 
-// The child's point coincides with the parent's point, points the opposite way, and
-// its rotation vector is parallel to the parent point's.
-void placeChild(Vessel& child) {
+namespace {
+
+Vessel* parentOf(const Vessel& v) { return v.attachedTo() ? v.attachedTo()->partner->owner : nullptr; }
+
+// Places a hanging vessel whose parent's pose is current. The child's point coincides
+// with the parent's point, points the opposite way, and its rotation vector is
+// parallel to the parent point's.
+void placeFromParent(Vessel& child) {
     Attachment* own = child.attachedTo();
     if (!own) return;
+    ++reg().treeSteps;
     const Attachment& at = *own->partner;
     Vessel& parent = *at.owner;
-    settlePlacement(parent);
     child.placementDue = false;
     // A child flies with its parent, relative to the parent's body.
     if (child.body != parent.body || child.landed) {
@@ -106,6 +111,37 @@ void placeChild(Vessel& child) {
     placeChildrenLater(child);
 }
 
+// Work lists reused from call to call, so that walking a tree allocates nothing once
+// they have grown: one for the way up, one for the way down, which placing a vessel
+// on the way up takes.
+std::vector<Vessel*>& emptied(std::vector<Vessel*>& list) {
+    list.clear();
+    return list;
+}
+std::vector<Vessel*>& upWalk() {
+    static auto& list = *new std::vector<Vessel*>;  // outlives static destruction, as the host does
+    return emptied(list);
+}
+std::vector<Vessel*>& downWalk() {
+    static auto& list = *new std::vector<Vessel*>;
+    return emptied(list);
+}
+
+}  // namespace
+
+// Trees are walked with a list, never by recursion: a chain of vessels may be as deep
+// as memory allows.
+void placeChild(Vessel& child) {
+    // The vessels above that are due are placed first, from the top down.
+    std::vector<Vessel*>& above = upWalk();
+    for (Vessel* up = parentOf(child); up && up->placementDue; up = parentOf(*up)) {
+        ++reg().treeSteps;
+        above.push_back(up);
+    }
+    for (auto it = above.rbegin(); it != above.rend(); ++it) placeFromParent(**it);
+    placeFromParent(child);
+}
+
 void placeLater(Vessel& child) {
     // Both in the record's first line, which a pallet's swing reads of its payload.
     if (child.placementDue || !child.parentHandle) return;
@@ -115,7 +151,19 @@ void placeLater(Vessel& child) {
 }
 
 void placeChildrenLater(Vessel& parent) {
-    for (Vessel* c : parent.children) placeLater(*c);
+    if (parent.children.empty()) return;
+    // Everything below is marked; below a vessel that is due already, everything is.
+    std::vector<Vessel*>& below = downWalk();
+    below.assign(parent.children.begin(), parent.children.end());
+    while (!below.empty()) {
+        Vessel* v = below.back();
+        below.pop_back();
+        ++reg().treeSteps;
+        if (v->placementDue) continue;
+        v->placementDue = true;
+        below.insert(below.end(), v->children.begin(), v->children.end());
+    }
+    reg().placementsDue = true;
 }
 
 void settlePlacement(const Vessel& v) {
@@ -123,15 +171,57 @@ void settlePlacement(const Vessel& v) {
     if (v.placementDue) placeChild(const_cast<Vessel&>(v));
 }
 
+std::uint64_t Host::treeSteps() const { return reg().treeSteps; }
+
 void Host::settlePlacements() const {
     if (!reg().placementsDue) return;
     for (Vessel* v : order_) settlePlacement(*v);
     reg().placementsDue = false;
 }
 
+// ---- Which vessel hangs above which ----
+
+namespace {
+
+// A vessel somewhere above this one, or null when it hangs from nothing. Shortcuts are
+// made as tops are found and dropped all at once when any vessel lets go, so that
+// they only ever skip vessels that are still above.
+Vessel* shortcutUp(Vessel& v) {
+    if (v.aboveEpoch != reg().linkEpoch) {
+        v.above = parentOf(v);
+        v.aboveEpoch = reg().linkEpoch;
+    }
+    return v.above;
+}
+
+// The vessel at the top of v's tree; every vessel on the way is then pointed at it.
+Vessel* topOf(Vessel& v) {
+    Vessel* top = &v;
+    for (Vessel* up; (up = shortcutUp(*top)) != nullptr; top = up) ++reg().treeSteps;
+    for (Vessel* at = &v; at != top;) std::exchange(at, std::exchange(at->above, top));
+    return top;
+}
+
+}  // namespace
+
+// The check runs on every link a scenario makes, so its cost must not grow with the
+// depth of a tree: a vessel that holds nothing is nobody's ancestor, and one that
+// hangs from nothing is an ancestor exactly when it is the top of the other's tree.
+bool isAncestor(Vessel& candidate, Vessel& of) {
+    if (candidate.children.empty()) return false;
+    if (!candidate.attachedTo()) return topOf(of) == &candidate;
+    for (Vessel* up = parentOf(of); up; up = parentOf(*up)) {
+        ++reg().treeSteps;
+        if (up == &candidate) return true;
+    }
+    return false;
+}
+
 // A link is kept in both points and in the child's record, and made and undone only here.
 void hangVessel(Vessel& child, Attachment& own, Attachment& at) {
     Vessel& parent = *at.owner;
+    child.above = &parent;
+    child.aboveEpoch = reg().linkEpoch;
     at.partner = &own;
     at.partnerOwner = &child;
     own.partner = &at;
@@ -157,6 +247,7 @@ void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
     child.hangsByHandle = nullptr;
     child.parentHandle = nullptr;
     reg().hangingChanged = true;
+    ++reg().linkEpoch;
     std::erase(parent.children, &child);
     child.vel = parent.vel + extraVelocity;
     child.accelerated = true;
@@ -180,6 +271,7 @@ void Host::reset() {
     moduleFailures_.clear();
     reg().pendingLinks.clear();
     reg().files.clear();
+    reg().treeSteps = 0;
     for (const auto& hook : resetHooks_) hook();
     log_.clear();
     logLineCount_ = 0;
@@ -219,7 +311,7 @@ std::string Host::setLogFile(const std::filesystem::path& file) {
     return {};
 }
 
-std::string Host::flushLog() { return logFile_->flush(); }
+std::string Host::closeLog() { return logFile_->close(); }
 
 void Host::warn(const std::string& text) {
     writeLog("Warning: " + text);
@@ -249,11 +341,15 @@ const VesselClass* Host::readClass(const std::string& className) {
     for (const char* folder : kClassFolders)
         if (!file) file = findAddonFile(root_, folder, className, ".cfg");
     if (!file) return nullptr;
-    std::ifstream in(*file);
-    if (!in) return nullptr;
+    std::string text;
+    if (std::string why = readInputFile(*file, text); !why.empty()) {
+        writeLog("Class " + className + " cannot be read: " + why);
+        return nullptr;
+    }
     VesselClass& cls = entry->second.emplace();
     cls.name = className;
     cls.file = *file;
+    std::istringstream in(text);
     std::string raw;
     while (std::getline(in, raw)) {
         std::string_view line = trim(std::string_view(raw).substr(0, std::string_view(raw).find(';')));
@@ -635,8 +731,8 @@ void Host::moveVessels(double dt) {
                 holdPose(*v);
             }
         }
-        if (nonZero(v->angVel)) {
-            const VECTOR3 w = v->angVel * kRadPerDeg;
+        // A turn rate too small to survive the change to radians turns nothing.
+        if (const VECTOR3 w = v->angVel * kRadPerDeg; nonZero(w)) {
             const double rate = std::hypot(w.x, w.y, w.z);
             const MATRIX3 rot = product(v->rot, axisRotation(w / rate, rate * dt));
             if (finite(rot)) {

@@ -1,45 +1,40 @@
-// The log file: lines are gathered in a buffer and written in large pieces, at the end
-// of a run, when the buffer is full, and when the process dies of a signal (on Windows,
-// of an unhandled exception), so that a crash still leaves the log on disk.
+// The log file: lines are gathered in a buffer and written in large pieces to a new
+// file beside the log, which replaces the log when it is closed at the end of a run,
+// and when the process dies of a signal (on Windows, of an unhandled exception) or is
+// told to end (SIGTERM, SIGINT, SIGHUP): a crash still leaves on disk the lines
+// logged up to it, and an old log is only ever replaced by a whole new one.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "hostsim/Files.h"
+
 namespace hostsim {
 
 class LogFile {
 public:
-    // Opens (and empties) the file. Returns an error text, empty on success.
+    // Starts a new log that will replace the file. Returns an error text, empty on success.
     std::string open(const std::filesystem::path& file);
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return out_.isOpen(); }
     void append(std::string_view line);
-    // Writes out what is buffered; returns an error text for the first failed write
-    // since the file was opened, empty if none.
-    std::string flush();
-    // Flushes and closes; the error text as for flush.
+    // Writes out what is buffered and puts the new log in the old one's place. Returns
+    // an error text for the first write that failed, empty if none.
     std::string close();
-    // Writes out what the open log holds with the system's write call alone: for a
-    // handler of a fatal fault, where nothing else is safe.
+    // Writes out what the open log holds and puts it in place with the system's calls
+    // alone: for a handler of a fatal signal, where nothing else is safe.
     static void writeOutAtCrash();
 
 private:
     static constexpr std::size_t kCapacity = 64 * 1024;
-    void writeOut(std::string_view bytes);
-    // What each platform does its own way (posix/ and windows/LogFile.cpp): the
-    // system's calls, as open, write and close make them, and, once, a handler that
-    // writes out the buffer when the process dies of a fault.
-    static int openFile(const std::filesystem::path& file);
-    static long writeSome(int fd, const char* data, std::size_t size);
-    static int closeFile(int fd);
+    void flush();
+    // The handlers that call writeOutAtCrash, set once (posix/ and windows/LogFile.cpp).
     static void catchFatalFaults();
 
-    std::filesystem::path file_;
-    int fd_ = -1;
+    ReplacingFile out_;
     char buffer_[kCapacity];
     std::size_t used_ = 0;
-    int error_ = 0;  // errno of the first failed write
 };
 
 }  // namespace hostsim

@@ -2,6 +2,7 @@
 // objects that FILEHANDLEs stand for.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct Registry {
     ScenarioFile* reading = nullptr;  // the block clbkLoadStateEx is reading now
     bool placementsDue = false;       // some vessel's placement is due (see placeLater)
     bool hangingChanged = true;       // a vessel was made, removed, attached or let go
+    std::uint64_t linkEpoch = 1;      // counts the vessels let go: older shortcuts up a tree are void
+    std::uint64_t treeSteps = 0;      // steps through trees of vessels, see Host::treeSteps
 
     static Registry& get() {
         static Registry& r = *new Registry;  // see Host::instance
@@ -59,6 +62,8 @@ struct Registry {
 // Hangs a vessel that hangs from nothing by its point `own` from the point `at`, and places it.
 void hangVessel(Vessel& child, Attachment& own, Attachment& at);
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity);
+// Whether `candidate` hangs, through any number of links, above `of`.
+bool isAncestor(Vessel& candidate, Vessel& of);
 // Places a hanging vessel now, after its parent; its children are placed later.
 void placeChild(Vessel& child);
 // Marks a hanging vessel, with what hangs from it, to be placed when its pose is read.

@@ -4,6 +4,7 @@
 // place; a vessel's block gets back the lines it had, in their order.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "Registry.h"
 #include "Text.h"
+#include "hostsim/Files.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -355,20 +357,28 @@ bool Host::looksLikeVesselHead(std::string_view line) {
 std::string Host::checkClasses(const std::vector<VesselBlock>& blocks, const std::vector<int>& headLines) {
     std::string problems;
     int count = 0;
+    // The lines that name each class, gathered in one pass: a scenario may name
+    // thousands of classes.
+    std::unordered_map<std::string, std::string> usesOf;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        std::string& uses = usesOf[lowered(blocks[b].className)];
+        uses += (uses.empty() ? "" : ", ") + std::to_string(headLines[b]);
+    }
     std::set<std::string> seen;
     for (size_t a = 0; a < blocks.size(); ++a) {
         const std::string& name = blocks[a].className;
         if (!seen.insert(lowered(name)).second) continue;
         std::string why;
         if (const VesselClass* cls = readClass(name)) {
-            if (cls->moduleName.empty() || loadModule(cls->moduleName, &why)) continue;
+            const Module* module = cls->moduleName.empty() ? nullptr : loadModule(cls->moduleName, &why);
+            // A library that makes no vessels is no vessel module, however well it loads.
+            if (module && !module->ovcInit) why = module->path.string() + " is a shared library but no vessel module (it has no ovcInit)";
+            if (cls->moduleName.empty() || (module && module->ovcInit)) continue;
             why = "its module " + cls->moduleName + " cannot be loaded: " + why;
         } else {
             why = "no configuration file; looked for " + classSearchPaths(name);
         }
-        std::string uses;
-        for (size_t b = a; b < blocks.size(); ++b)
-            if (iequals(blocks[b].className, name)) uses += (uses.empty() ? "" : ", ") + std::to_string(headLines[b]);
+        const std::string& uses = usesOf[lowered(name)];
         const std::string where = name + " (line" + (uses.find(',') == std::string::npos ? " " : "s ") + uses + ")";
         if (unknownClass_ == UnknownClass::Plain) {
             warn("vessel class " + where + " loads as plain vessels: " + why);
@@ -383,13 +393,9 @@ std::string Host::checkClasses(const std::vector<VesselBlock>& blocks, const std
 }
 
 std::string Host::loadScenario(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) return file.string() + " is a folder, not a scenario";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return "cannot read scenario " + file.string();
-    std::stringstream text;
-    text << in.rdbuf();
-    return loadScenarioText(text.str());
+    std::string text;
+    if (std::string why = readInputFile(file, text); !why.empty()) return why;
+    return loadScenarioText(text);
 }
 
 std::string Host::loadScenarioText(const std::string& fileText) {
@@ -453,11 +459,15 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                     else scale = &kDateScales[0];
                     scenario_.dateScale = scale->name;
                     double value;
-                    if (readNumbers(rest, &value, 1) == 1)
-                        startMjd_ = scale->toMjd(value);
-                    else
+                    if (readNumbers(rest, &value, 1) != 1)
                         warn(where(i) + "\"" + std::string(item) + "\" gives no date; the date stays MJD " +
                              formatNumber(startMjd_));
+                    else if (const double mjd = scale->toMjd(value); !(std::fabs(mjd) <= kMaxAbsMjd))
+                        warn(where(i) + "\"" + std::string(item) + "\" is further from MJD 0 than " +
+                             formatNumber(kMaxAbsMjd) + " days, where hostsim places the bodies; the date stays MJD " +
+                             formatNumber(startMjd_));
+                    else
+                        startMjd_ = mjd;
                 }
                 section.lines.emplace_back(item);
                 break;

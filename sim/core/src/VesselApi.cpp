@@ -35,12 +35,6 @@ std::filesystem::path meshFile(const std::string& name) {
     return Host::instance().root() / "Meshes" / (rel + ".msh");
 }
 
-bool isAncestor(const Vessel* candidate, const Vessel* of) {
-    for (const Attachment* up = of->attachedTo(); up; up = up->partner->owner->attachedTo())
-        if (up->partner->owner == candidate) return true;
-    return false;
-}
-
 }  // namespace
 
 namespace hostsim {
@@ -345,7 +339,7 @@ bool VESSEL::AttachChild(OBJHANDLE child, ATTACHMENTHANDLE attachment, ATTACHMEN
         journal().record("AttachChild " + formatPointer(child) + " " + formatPointer(attachment) + " " +
                          formatPointer(childAttachment));
     Vessel* c = self(child);
-    if (!v || !c || c == v || isAncestor(c, v)) return false;
+    if (!v || !c || c == v || isAncestor(*c, *v)) return false;
     Attachment* point = ownPoint(*v, attachment);
     Attachment* childPoint = ownPoint(*c, childAttachment);
     if (!point || point->toParent || point->partner || !childPoint || !childPoint->toParent) return false;

@@ -83,9 +83,15 @@ void collect(const Vessel& v, const Frame3& frame, const ViewAxes& view, std::ve
     }
 }
 
-void collectWithAttached(const Vessel& v, const Frame3& frame, const ViewAxes& view, std::vector<Triangle>& out) {
-    collect(v, frame, view, out);
-    for (const Vessel* child : v.children) collectWithAttached(*child, frame, view, out);
+// With a list, not by recursion: what hangs below may be a chain thousands deep.
+void collectWithAttached(const Vessel& top, const Frame3& frame, const ViewAxes& view, std::vector<Triangle>& out) {
+    std::vector<const Vessel*> due = {&top};
+    while (!due.empty()) {
+        const Vessel* v = due.back();
+        due.pop_back();
+        collect(*v, frame, view, out);
+        due.insert(due.end(), v->children.rbegin(), v->children.rend());
+    }
 }
 
 // Draws the picture a band of rows at a time: the samples of one band (depth in single
@@ -205,11 +211,25 @@ const std::vector<std::string>& viewNames() {
     return names;
 }
 
-std::string renderImage(const RenderRequest& request, Image& image, RenderBuffers& buffers) {
+namespace {
+
+const ViewAxes* findView(const std::string& name) {
+    auto view = std::find_if(views().begin(), views().end(), [&](const ViewAxes& v) { return name == v.name; });
+    return view == views().end() ? nullptr : &*view;
+}
+
+}  // namespace
+
+std::string checkPicture(const RenderRequest& request) {
     if (request.width < kMinSize || request.height < kMinSize || request.width > kMaxSize || request.height > kMaxSize)
         return "picture size must be " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) + " pixels a side";
-    auto view = std::find_if(views().begin(), views().end(), [&](const ViewAxes& v) { return request.view == v.name; });
-    if (view == views().end()) return "unknown view '" + request.view + "' (iso, top, side or front)";
+    if (!findView(request.view)) return "unknown view '" + request.view + "' (iso, top, side or front)";
+    return {};
+}
+
+std::string renderImage(const RenderRequest& request, Image& image, RenderBuffers& buffers) {
+    if (std::string why = checkPicture(request); !why.empty()) return why;
+    const ViewAxes* view = findView(request.view);
 
     Host& host = Host::instance();
     host.settlePlacements();  // the picture reads the poses of everything it shows
@@ -292,7 +312,7 @@ std::string renderPng(const RenderRequest& request) {
 }
 
 RenderSequence::RenderSequence(RenderRequest request, double interval, double start)
-    : request_(std::move(request)), interval_(interval > 0 ? interval : 1.0), next_(start) {}
+    : request_(std::move(request)), interval_(interval > 0 ? interval : 1.0), start_(start), next_(start) {}
 
 std::filesystem::path RenderSequence::numbered(const std::filesystem::path& file, int index) {
     char suffix[16];
@@ -312,7 +332,10 @@ std::string RenderSequence::poll(double simTime) {
     std::string error = renderPng(r, buffers_);
     if (error.empty()) written_.push_back(r.file);
     ++index_;
-    while (next_ <= simTime + kSlack) next_ += interval_;
+    // The next time after this one that the interval's multiples reach; counted, not
+    // summed, so that an interval as short as a step costs no more than one.
+    const double passed = std::floor((simTime + kSlack - start_) / interval_) + 1;
+    next_ = std::max(start_ + passed * interval_, std::nextafter(next_, INFINITY));
     return error;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -76,6 +77,9 @@ class Host {
 public:
     // The date of a scenario that gives none: J2000.
     static constexpr double kDefaultMjd = 51544.5;
+    // Dates reach this many days either side of MJD 0 (some 27,000 years): ERFA places
+    // every body at a finite place within them, and far outside them it cannot.
+    static constexpr double kMaxAbsMjd = 1e7;
 
     static Host& instance();
 
@@ -92,15 +96,16 @@ public:
 
     // Log: one entry per oapiWriteLog and per host message. The first kLogLinesKept
     // lines are kept in memory and the rest only counted, so that a long run does not
-    // grow by its log; with a file set, every line also goes to it (buffered: see
-    // flushLog). setLogFile and flushLog return an error text.
+    // grow by its log; with a file set, every line also goes to a new file beside it,
+    // which replaces it when the log is closed (by closeLog, reset, or a fatal or
+    // ending signal). setLogFile and closeLog return an error text.
     static constexpr std::size_t kLogLinesKept = 10000;
     void writeLog(const std::string& line);
     const std::vector<std::string>& log() const { return log_; }
     // Every line written since the last reset, kept or not.
     std::size_t logLineCount() const { return logLineCount_; }
     std::string setLogFile(const std::filesystem::path& file);
-    std::string flushLog();
+    std::string closeLog();
 
     Journal& journal() { return journal_; }
 
@@ -140,6 +145,10 @@ public:
     // A hanging vessel is placed when its pose is read, not when its parent or a point
     // moves; this places every vessel whose placement is due.
     void settlePlacements() const;
+    // Steps taken through trees of hanging vessels since the last reset (going up to
+    // check a link, placing, marking what hangs below): for tests that check that
+    // loading and placing grow in proportion to the vessels, however deep the trees.
+    std::uint64_t treeSteps() const;
 
     // Clock and motion. The date runs from the scenario's date with simulation time.
     double simTime() const { return simTime_; }

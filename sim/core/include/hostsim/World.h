@@ -180,6 +180,11 @@ struct alignas(64) Vessel {
     std::string unmadeAttachment;        // the value of an ATTACHED line
     std::vector<std::string> unmadeDocks;  // items of DOCKINFO lines
 
+    // A vessel somewhere above this one, while `aboveEpoch` is current: a shortcut of
+    // the host's check that no vessel hangs below itself.
+    Vessel* above = nullptr;
+    std::uint64_t aboveEpoch = 0;
+
     // The own point by which this vessel hangs from a parent, or null.
     Attachment* attachedTo() const { return hangsFrom; }
 };

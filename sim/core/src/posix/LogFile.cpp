@@ -1,11 +1,10 @@
-// The log file's system calls on POSIX; a fatal signal writes out what is buffered.
+// The signals that end the process on POSIX: the log on disk gets what was logged.
 #include "LogFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
+#include <iterator>
 
 namespace hostsim {
 
@@ -13,9 +12,12 @@ namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL};
 struct sigaction previous[std::size(kFatalSignals)];
+// Asked to end: the run ends here, with the log, as a process ended by the signal
+// would be told by its shell (128 + the signal's number).
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// Writes out the buffer with write(2) alone, then lets the signal take its course
-// through whatever handled it before (the default, or a sanitizer's report).
+// Writes out the log with the system's calls alone, then lets the signal take its
+// course through whatever handled it before (the default, or a sanitizer's report).
 void onFatalSignal(int signal) {
     LogFile::writeOutAtCrash();
     for (std::size_t i = 0; i < std::size(kFatalSignals); ++i)
@@ -23,28 +25,23 @@ void onFatalSignal(int signal) {
     std::raise(signal);
 }
 
+void onEndingSignal(int signal) {
+    LogFile::writeOutAtCrash();
+    ::_exit(128 + signal);
+}
+
 }  // namespace
 
-int LogFile::openFile(const std::filesystem::path& file) {
-    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
-
-long LogFile::writeSome(int fd, const char* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n >= 0 || errno != EINTR) return long(n);
-    }
-}
-
-int LogFile::closeFile(int fd) { return ::close(fd); }
-
 void LogFile::catchFatalFaults() {
-    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) {
-        struct sigaction action {};
-        action.sa_handler = &onFatalSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(kFatalSignals[i], &action, &previous[i]);
-    }
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    // While one handler writes out the log, no other may start.
+    for (int signal : kFatalSignals) sigaddset(&action.sa_mask, signal);
+    for (int signal : kEndingSignals) sigaddset(&action.sa_mask, signal);
+    action.sa_handler = &onFatalSignal;
+    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &action, &previous[i]);
+    action.sa_handler = &onEndingSignal;
+    for (int signal : kEndingSignals) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace hostsim

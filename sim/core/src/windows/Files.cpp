@@ -1,69 +1,87 @@
-// The safe save on Windows: a temporary file beside the target, written and flushed,
-// then moved over it in one step (MoveFileEx replacing the target, through to disk).
+// Outputs on Windows: a temporary file beside the target, written and flushed, then
+// moved over it in one step (MoveFileEx replacing the target, through to disk). The
+// C runtime's low-level calls write it, so that a crash filter may too.
 #include "hostsim/Files.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "SystemMessage.h"
 
 namespace hostsim {
 
-namespace {
-
-std::string systemError(const std::string& what, const std::filesystem::path& file, DWORD code) {
-    const std::string why = systemMessage(code);
-    return "cannot " + what + " " + file.string() + ": " + (why.empty() ? "error " + std::to_string(code) : why);
+std::string ReplacingFile::failure(int error) const {
+    return "cannot write " + what_ + target_.string() + ": " + std::strerror(error);
 }
 
-}  // namespace
-
-std::string writeFileSafely(const std::filesystem::path& file, std::string_view bytes) {
-    if (auto input = protectedInput(file); !input.empty())
-        return file.string() + " is an input of this run (" + input.string() + "); it is not written";
-
+std::string ReplacingFile::open(const std::filesystem::path& file, std::string_view what) {
+    abandon();
+    what_ = std::string(what);
+    target_ = outputTarget(file);
+    error_ = 0;
     std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) return file.string() + " is a folder";
+    if (std::filesystem::is_directory(target_, ec)) return target_.string() + " is a folder";
 
-    std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    std::filesystem::path temporary;
-    HANDLE h = INVALID_HANDLE_VALUE;
+    const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
     // A name of our own beside the target; another process's file of that name is left alone.
-    for (unsigned attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        std::string name = file.filename().string();
-        name.insert(0, 1, '.');
-        name.append(1, '.').append(std::to_string(GetCurrentProcessId())).append(1, '.').append(std::to_string(attempt));
-        temporary = folder / name;
-        h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            return systemError("write to the folder of", file, GetLastError());
+    for (unsigned attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        std::string name = "." + target_.filename().string() + "." + std::to_string(GetCurrentProcessId()) + "." +
+                           std::to_string(attempt);
+        const std::filesystem::path temporary = folder / name;
+        fd_ = ::_wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+        if (fd_ >= 0) temporary_ = temporary.string();
+        else if (errno != EEXIST) return failure(errno);
     }
-    if (h == INVALID_HANDLE_VALUE) return systemError("write to the folder of", file, GetLastError());
+    return fd_ < 0 ? failure(EEXIST) : std::string();
+}
 
-    auto fail = [&](const std::string& what, DWORD code) {
-        DeleteFileW(temporary.c_str());
-        return systemError(what, file, code);
-    };
-    while (!bytes.empty()) {
-        DWORD chunk = DWORD(std::min<std::size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr) || written == 0) {
-            DWORD code = GetLastError();
-            CloseHandle(h);
-            return fail("write", code);
-        }
-        bytes.remove_prefix(written);
+void ReplacingFile::write(std::string_view bytes) {
+    while (fd_ >= 0 && error_ == 0 && !bytes.empty()) {
+        const int n = ::_write(fd_, bytes.data(), unsigned((std::min<std::size_t>)(bytes.size(), 1u << 30)));
+        if (n <= 0) error_ = n < 0 ? errno : EIO;
+        else bytes.remove_prefix(std::size_t(n));
     }
-    if (!FlushFileBuffers(h)) {
-        DWORD code = GetLastError();
-        CloseHandle(h);
-        return fail("write", code);
+}
+
+std::string ReplacingFile::commit() {
+    if (fd_ < 0) return {};
+    int error = error_;
+    if (!error && ::_commit(fd_) != 0) error = errno;
+    if (::_close(fd_) != 0 && !error) error = errno;
+    fd_ = -1;
+    if (error) {
+        abandon();
+        return failure(error);
     }
-    if (!CloseHandle(h)) return fail("write", GetLastError());
-    if (!MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail("replace", GetLastError());
+    const std::filesystem::path temporary = temporary_;
+    if (!MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::string why = systemMessage(GetLastError());
+        abandon();
+        return "cannot write " + what_ + target_.string() + ": " + why;
+    }
+    temporary_.clear();
     return {};
+}
+
+void ReplacingFile::abandon() {
+    if (fd_ >= 0) ::_close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) DeleteFileW(std::filesystem::path(temporary_).c_str());
+    temporary_.clear();
+}
+
+void ReplacingFile::commitAtCrash() {
+    if (fd_ < 0) return;
+    ::_close(fd_);
+    fd_ = -1;
+    MoveFileExW(std::filesystem::path(temporary_).c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace hostsim

@@ -49,6 +49,9 @@ struct RenderBuffers {
     Image image;
 };
 
+// Whether the request's size and view can be drawn: an error text, empty when they can.
+std::string checkPicture(const RenderRequest& request);
+
 // Draws the request into an image without writing it. Returns an error text (unknown
 // vessel or view, bad size), empty on success.
 std::string renderImage(const RenderRequest& request, Image& image);
@@ -60,7 +63,8 @@ std::string writePng(const std::filesystem::path& file, const Image& image);
 
 // Pictures at a fixed interval of simulation time, numbered from 0: for the request's
 // file "out/deploy.png" they are out/deploy-0000.png, out/deploy-0001.png, ...
-// Call poll after every step; it draws at most one picture per call.
+// Call poll after every step; it draws at most one picture per call. Added to any time
+// of the run, the interval must give a later time.
 class RenderSequence {
 public:
     RenderSequence(RenderRequest request, double interval, double start = 0);
@@ -73,6 +77,7 @@ public:
 private:
     RenderRequest request_;
     double interval_;
+    double start_;
     double next_;
     int index_ = 0;
     std::vector<std::filesystem::path> written_;
