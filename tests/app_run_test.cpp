@@ -6,14 +6,14 @@
 #include <fstream>
 #include <sstream>
 
-#include <csignal>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "HostTest.h"
+#include "HostsimProcess.h"
 #include "Run.h"
+#include "hostsim/Files.h"
 #include "Script.h"
 
 namespace {
@@ -114,6 +114,28 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
         whole.read(head.data(), std::streamsize(head.size()));
         std::ofstream(cutRoot / "Modules" / "Cut.so", std::ios::binary) << head;
     }
+    // A shared library that loads well but is no vessel module: the system's maths library.
+    Dl_info maths{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(static_cast<double (*)(double)>(&::cos)), &maths), 0);
+    std::ofstream(cutRoot / "Config" / "Vessels" / "Maths.cfg") << "Module = Maths\n";
+    std::filesystem::copy_file(maths.dli_fname, cutRoot / "Modules" / "Maths.so");
+    // A scenario larger than anything hostsim reads (a sparse file: it takes no room).
+    const std::filesystem::path huge = dir / "huge.scn";
+    std::ofstream(huge) << good;
+    std::filesystem::resize_file(huge, hostsim::kMaxInputBytes + 1);
+    const std::filesystem::path out = dir / "out.scn", link = dir / "link.json";
+    std::filesystem::create_symlink(out, link);
+    const std::filesystem::path png = dir / "p.png";
+    auto picture = [png](const char* view, int size, const char* vessel) {
+        return [=](hostsim::RunOptions& o) {
+            hostsim::RenderRequest r;
+            r.file = png;
+            r.view = view;
+            r.width = r.height = size;
+            r.vessel = vessel;
+            o.render = r;
+        };
+    };
     struct Case {
         const char* what;
         std::string scenario;
@@ -156,6 +178,37 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
         {"a full disk in the script", good, "at 0 save /dev/full\n", none, hostsim::kIoFailure, "cannot write /dev/full"},
         {"an unwritable log", good, "", [&](auto& o) { o.log = dir / "no" / "such" / "x.log"; }, hostsim::kIoFailure,
          "cannot write the log"},
+        {"pictures that cannot advance", good, "", [&](auto& o) { picture("iso", 64, "")(o), o.renderEvery = 1e-20; },
+         hostsim::kBadUsage, "--every 1e-20 is too short"},
+        {"a scenario that never ends", "", "", [](auto& o) { o.scenario = "/dev/zero"; }, hostsim::kIoFailure,
+         "/dev/zero is not a regular file"},
+        {"a script that never ends", good, "", [](auto& o) { o.script = "/dev/zero"; }, hostsim::kIoFailure,
+         "/dev/zero is not a regular file"},
+        {"a scenario too large", "", "", [&](auto& o) { o.scenario = huge; }, hostsim::kIoFailure,
+         huge.string() + " is larger than 64 MiB"},
+        {"a save and a log in one file", good, "", [&](auto& o) { o.save = out.string(), o.log = out; },
+         hostsim::kBadUsage, "--log: " + out.string() + " is written by --save too"},
+        {"a save and a dump in one file, through a link", good, "", [&](auto& o) { o.save = out.string(), o.dump = link; },
+         hostsim::kBadUsage, "--dump: " + link.string() + " is written by --save too"},
+        {"a save without a name", good, "", [](auto& o) { o.save = ""; }, hostsim::kBadUsage, "--save needs a file name"},
+        {"a dump without a name", good, "", [](auto& o) { o.dump = ""; }, hostsim::kBadUsage, "--dump needs a file name"},
+        {"a log without a name", good, "", [](auto& o) { o.log = ""; }, hostsim::kBadUsage, "--log needs a file name"},
+        {"a library that is no module", "BEGIN_SHIPS\nX:Maths\nEND\nEND_SHIPS\n", "", [&](auto& o) { o.root = cutRoot; },
+         hostsim::kBadInput, "its module Maths cannot be loaded: " + (cutRoot / "Modules" / "Maths.so").string() +
+                                 " is a shared library but no vessel module (it has no ovcInit)"},
+        {"a NUL byte in a script", good, std::string("at 0 focus Hau\0ler\n", 19), none, hostsim::kBadInput,
+         "script line 1: holds a NUL byte"},
+        {"a run past the dates", good, "", [](auto& o) { o.dt = 1e308, o.duration = 1e308; }, hostsim::kBadUsage,
+         "would run the date past MJD 1e+07"},
+        {"a view that does not exist", good, "", picture("bogus", 64, ""), hostsim::kBadUsage, "unknown view 'bogus'"},
+        {"a picture too large", good, "", picture("iso", 99999, ""), hostsim::kBadUsage, "picture size must be"},
+        {"a picture of nobody", good, "", picture("iso", 64, "Nobody"), hostsim::kBadUsage, "--vessel Nobody: there is no"},
+        {"a save into a missing folder in the script", good, "at 0 save " + (dir / "no" / "x.scn").string() + "\n", none,
+         hostsim::kIoFailure, "script line 1 (t=0): cannot write " + (dir / "no" / "x.scn").string()},
+        {"a missing addon tree", good, "", [&](auto& o) { o.root = dir / "nothing"; }, hostsim::kIoFailure,
+         "the addon tree " + (dir / "nothing").string() + " (--root) is missing"},
+        {"a file for an addon tree", good, "", [&](auto& o) { o.root = scn; }, hostsim::kIoFailure,
+         "(--root) is not a folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,6 +227,7 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
         b << scriptAfter.rdbuf();
         EXPECT_EQ(a.str(), c.scenario);
         EXPECT_EQ(b.str(), c.scriptText);
+        EXPECT_FALSE(std::filesystem::exists(out)) << "a refused run wrote its output";
     }
 }
 
@@ -191,6 +245,69 @@ TEST_F(RunStatus, plain_vessels_stand_in_for_what_cannot_be_loaded_with_a_warnin
     std::stringstream text;
     text << saved.rdbuf();
     EXPECT_EQ(text.str(), "BEGIN_SHIPS\nX:Unicorn\n  HORN 1\nEND\nEND_SHIPS\n");
+}
+
+std::string contentOf(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A link stays a link, even to a file yet to be made, and a file replaced by a save
+// stays its owner's.
+TEST_F(RunStatus, a_save_writes_the_file_a_link_names_and_keeps_the_owner_of_the_file_it_replaces) {
+    hostsim::RunOptions o;
+    o.scenario = write("in.scn", "BEGIN_SHIPS\nX:Truss\nEND\nEND_SHIPS\n");
+    std::filesystem::create_symlink("made-later.scn", dir / "link.scn");
+    o.save = (dir / "link.scn").string();
+    ASSERT_EQ(run(o), hostsim::kDone) << err.str();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.scn"));
+    EXPECT_NE(contentOf(dir / "made-later.scn").find("X:Truss"), std::string::npos);
+
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    const std::filesystem::path theirs = write("theirs.scn", "theirs\n");
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    std::filesystem::permissions(theirs, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    o.save = theirs.string();
+    ASSERT_EQ(run(o), hostsim::kDone) << err.str();
+    struct stat st {};
+    ASSERT_EQ(::stat(theirs.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_NE(contentOf(theirs).find("X:Truss"), std::string::npos);
+}
+
+// A date no body can be placed at is not taken, so that the save loads back; a turn
+// rate too small for radians turns nothing and warns of nothing.
+TEST_F(RunStatus, numbers_at_the_edges_keep_the_run_finite_and_the_save_loadable) {
+    hostsim::RunOptions o;
+    o.scenario = write("edge.scn", "BEGIN_ENVIRONMENT\n  Date JE 1e306\nEND_ENVIRONMENT\nBEGIN_SHIPS\nX:Truss\n"
+                                   "  STATUS Orbiting Earth\n  VROT 5e-324 0 0\nEND\nEND_SHIPS\n");
+    o.save = (dir / "edge-out.scn").string();
+    o.duration = 1;
+    ASSERT_EQ(run(o), hostsim::kDone) << err.str();
+    EXPECT_EQ(err.str(), "hostsim: warning: line 2: \"Date JE 1e306\" is further from MJD 0 than 10000000 days, "
+                         "where hostsim places the bodies; the date stays MJD 51544.5\n");
+    const std::string saved = contentOf(dir / "edge-out.scn");
+    EXPECT_NE(saved.find("  Date JE 2000.0000000"), std::string::npos) << saved;
+    hostsim::Host& host = hostsim::Host::instance();
+    ASSERT_EQ(host.loadScenarioText(saved), "");
+    EXPECT_EQ(host.saveScenarioText(), saved);
+    host.reset();
+}
+
+// Names are bytes a scenario or a script gave: their control characters reach the
+// terminal escaped.
+TEST_F(RunStatus, control_characters_in_names_are_shown_escaped) {
+    hostsim::RunOptions o;
+    o.scenario = write("esc.scn", "BEGIN_SHIPS\nRed\x1b[31m:Truss\nEND\nEND_SHIPS\n");
+    o.script = write("esc.script", "at 0 focus Clear\x1b[2J\n");
+    EXPECT_EQ(run(o), hostsim::kActionFailed);
+    EXPECT_NE(out.str().find("  Red\\x1b[31m (Truss)"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("no vessel named Clear\\x1b[2J"), std::string::npos) << err.str();
+    EXPECT_EQ((out.str() + err.str()).find('\x1b'), std::string::npos);
 }
 
 }  // namespace
@@ -245,43 +362,14 @@ TEST_F(RunStatus, a_dump_shows_names_that_are_not_utf8_with_the_replacement_char
 
 namespace {
 
-struct Finished {
-    int status = -1;  // the exit status, -1 when the process did not exit
-    long peakKib = 0;  // its peak memory, as the system counts it
-};
-
-// Runs hostsim as a process; `limitBytes` > 0 caps the size of any file it writes, as
-// a full disk would.
-Finished runProgram(std::vector<std::string> args, long limitBytes = 0) {
-    args.insert(args.begin(), HOSTSIM_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = ::fork();
-    if (child == 0) {
-        if (limitBytes > 0) {
-            ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing
-            rlimit limit{rlim_t(limitBytes), rlim_t(limitBytes)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    Finished f;
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)) return f;
-    f.status = WEXITSTATUS(status);
-    f.peakKib = usage.ru_maxrss;
-    return f;
-}
-
 TEST_F(RunStatus, a_save_that_does_not_fit_leaves_the_old_file_and_fails_the_run) {
     const std::string scn = write("big.scn", "BEGIN_SHIPS\nS:Truss\n  TYPE 63\nEND\nEND_SHIPS\n").string();
     const std::filesystem::path saved = dir / "saved.scn";
     const std::string before = "BEGIN_SHIPS\nOld:Truss\nEND\nEND_SHIPS\n";
     std::ofstream(saved) << before;
-    const Finished f = runProgram({"run", scn, "--root", HOSTSIM_TEST_ROOT, "--save", saved.string(), "--quiet"}, 40);
+    ProcessSetting smallFiles;
+    smallFiles.fileBytes = 40;
+    const Finished f = runProgram({"run", scn, "--root", HOSTSIM_TEST_ROOT, "--save", saved.string(), "--quiet"}, smallFiles);
     EXPECT_EQ(f.status, hostsim::kIoFailure);
     std::ifstream in(saved);
     std::stringstream after;

@@ -231,7 +231,9 @@ void hangVessel(Vessel& child, Attachment& own, Attachment& at) {
     child.parentHandle = parent.handle;
     reg().hangingChanged = true;
     parent.children.push_back(&child);
-    placeChild(child);
+    // Placed when its pose is read, as after any move: a scenario's links are all made
+    // before any pose is read, and a chain made link by link is then placed only once.
+    placeLater(child);
 }
 
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity) {
@@ -538,7 +540,10 @@ const std::vector<Vessel*>& Host::vessels() const {
 
 // Why a link named in a scenario cannot be made; empty when it can.
 std::string Host::linkProblem(const PendingLink& l) {
-    Vessel* other = vesselByName(l.otherName);
+    // Found without being placed: placing here, between the links, would place the
+    // vessels of a growing chain again and again.
+    const auto found = byName_.find(lowered(l.otherName));
+    Vessel* other = found == byName_.end() ? nullptr : found->second;
     if (!other) return "there is no vessel named " + l.otherName;
     if (other == l.vessel) return "a vessel cannot be linked to itself";
     auto count = [](size_t n, const char* what) { return std::to_string(n) + " " + what; };
@@ -592,8 +597,9 @@ bool Host::dock(OBJHANDLE a, UINT portA, OBJHANDLE b, UINT portB) {
 }
 
 bool Host::attach(OBJHANDLE parent, UINT childPointIndex, OBJHANDLE child, UINT parentPointIndex) {
-    Vessel* p = vessel(parent);
-    Vessel* c = vessel(child);
+    // Poses play no part in a link; the child is placed when its pose is read.
+    Vessel* p = reg().vessels.get(parent);
+    Vessel* c = reg().vessels.get(child);
     if (!p || !c || childPointIndex >= p->childPoints.size() || parentPointIndex >= c->parentPoints.size())
         return false;
     bool was = journal_.enabled();

@@ -59,12 +59,14 @@ struct Registry {
 };
 
 // Shared by the vessel interface and the host.
-// Hangs a vessel that hangs from nothing by its point `own` from the point `at`, and places it.
+// Hangs a vessel that hangs from nothing by its point `own` from the point `at`; it is
+// placed when its pose is next read.
 void hangVessel(Vessel& child, Attachment& own, Attachment& at);
 void detachVessel(Vessel& child, const VECTOR3& extraVelocity);
 // Whether `candidate` hangs, through any number of links, above `of`.
 bool isAncestor(Vessel& candidate, Vessel& of);
-// Places a hanging vessel now, after its parent; its children are placed later.
+// Places a hanging vessel now, after the vessels above it that are due; its children
+// are placed later.
 void placeChild(Vessel& child);
 // Marks a hanging vessel, with what hangs from it, to be placed when its pose is read.
 void placeLater(Vessel& child);
