@@ -137,6 +137,7 @@ private:
         const double len = std::sqrt(dotp(n, n));
         if (len == 0) return;
         const double light = kAmbient + kDiffuse * std::fabs(dotp(n / len, kLamp));
+        if (!std::isfinite(light)) return;
         Placed p;
         p.rgb[0] = shade(t.colour.r, light), p.rgb[1] = shade(t.colour.g, light), p.rgb[2] = shade(t.colour.b, light);
         const int h = height_ * kSupersample;
@@ -146,11 +147,15 @@ private:
             p.z[k] = t.p[k].z;
         }
         p.area = (p.sx[1] - p.sx[0]) * (p.sy[2] - p.sy[0]) - (p.sx[2] - p.sx[0]) * (p.sy[1] - p.sy[0]);
-        if (p.area == 0) return;
-        p.x0 = std::max(0, int(std::floor(std::min({p.sx[0], p.sx[1], p.sx[2]}))));
-        p.x1 = std::min(w_ - 1, int(std::ceil(std::max({p.sx[0], p.sx[1], p.sx[2]}))));
-        p.y0 = std::max(0, int(std::floor(std::min({p.sy[0], p.sy[1], p.sy[2]}))));
-        p.y1 = std::min(h - 1, int(std::ceil(std::max({p.sy[0], p.sy[1], p.sy[2]}))));
+        // Only what lies at finite places becomes pixels, and only within the picture:
+        // a number past an int's range has no pixel.
+        if (p.area == 0 || !std::isfinite(p.area) || !std::isfinite(p.z[0] + p.z[1] + p.z[2]))
+            return;
+        auto pixel = [](double v, int last) { return int(std::clamp(v, -1.0, double(last) + 1)); };
+        p.x0 = std::max(0, pixel(std::floor(std::min({p.sx[0], p.sx[1], p.sx[2]})), w_ - 1));
+        p.x1 = std::min(w_ - 1, pixel(std::ceil(std::max({p.sx[0], p.sx[1], p.sx[2]})), w_ - 1));
+        p.y0 = std::max(0, pixel(std::floor(std::min({p.sy[0], p.sy[1], p.sy[2]})), h - 1));
+        p.y1 = std::min(h - 1, pixel(std::ceil(std::max({p.sy[0], p.sy[1], p.sy[2]})), h - 1));
         if (p.x0 <= p.x1 && p.y0 <= p.y1) out.push_back(p);
     }
 
@@ -262,7 +267,7 @@ std::string renderImage(const RenderRequest& request, Image& image, RenderBuffer
     if (!triangles.empty()) {
         const double spanX = std::max(hi[0] - lo[0], 1e-9), spanY = std::max(hi[1] - lo[1], 1e-9);
         const double scale = std::min(request.width * (1 - 2 * kMargin) / spanX, request.height * (1 - 2 * kMargin) / spanY);
-        raster.frameTo((lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, scale);
+        raster.frameTo(lo[0] / 2 + hi[0] / 2, lo[1] / 2 + hi[1] / 2, scale);
     }
     raster.draw(triangles, image);
     return {};

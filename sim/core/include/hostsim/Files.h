@@ -56,7 +56,7 @@ private:
     std::string failure(int error) const;
     std::filesystem::path target_;
     std::string what_;
-    std::string temporary_;  // empty when the target is written directly
+    std::filesystem::path temporary_;  // empty when the target is written directly
     int fd_ = -1;
     int error_ = 0;  // the system's error number of the first failed write
 };

@@ -36,7 +36,7 @@ std::string ReplacingFile::open(const std::filesystem::path& file, std::string_v
                            std::to_string(attempt);
         const std::filesystem::path temporary = folder / name;
         fd_ = ::_wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-        if (fd_ >= 0) temporary_ = temporary.string();
+        if (fd_ >= 0) temporary_ = temporary;
         else if (errno != EEXIST) return failure(errno);
     }
     return fd_ < 0 ? failure(EEXIST) : std::string();
@@ -60,8 +60,7 @@ std::string ReplacingFile::commit() {
         abandon();
         return failure(error);
     }
-    const std::filesystem::path temporary = temporary_;
-    if (!MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const std::string why = systemMessage(GetLastError());
         abandon();
         return "cannot write " + what_ + target_.string() + ": " + why;
@@ -73,7 +72,7 @@ std::string ReplacingFile::commit() {
 void ReplacingFile::abandon() {
     if (fd_ >= 0) ::_close(fd_);
     fd_ = -1;
-    if (!temporary_.empty()) DeleteFileW(std::filesystem::path(temporary_).c_str());
+    if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
     temporary_.clear();
 }
 
@@ -81,7 +80,7 @@ void ReplacingFile::commitAtCrash() {
     if (fd_ < 0) return;
     ::_close(fd_);
     fd_ = -1;
-    MoveFileExW(std::filesystem::path(temporary_).c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace hostsim
