@@ -30,6 +30,18 @@ constexpr Verb kVerbs[] = {
     {"render", 1, 3, "at T render FILE.png [VESSEL] [VIEW]"},
 };
 
+// The line up to its comment: a "#" at the start of a word, outside double quotes, starts
+// one, so that "#" inside a word or a quoted label stays text.
+std::string withoutComment(const std::string& line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        bool wordStart = i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t';
+        if (line[i] == '#' && wordStart && !quoted) return line.substr(0, i);
+    }
+    return line;
+}
+
 bool validKey(const std::string& key) {
     if (key.size() == 1) return std::isalpha(static_cast<unsigned char>(key[0])) != 0;
     return key == "space" || key == "SPACE";
@@ -48,9 +60,10 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
     while (std::getline(in, raw)) {
         ++lineNo;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        raw = withoutComment(raw);
         std::string_view line = raw;
         auto first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#') continue;
+        if (first == std::string_view::npos) continue;
 
         std::istringstream words(raw);
         std::string at, time, verb;
@@ -81,6 +94,7 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             std::string rest;
             std::getline(words, rest);
             rest.erase(0, rest.find_first_not_of(" \t"));
+            rest.erase(rest.find_last_not_of(" \t") + 1);
             if (vessel.empty() || rest.empty()) return fail(std::string("usage: ") + known->usage);
             action.args = {vessel, rest};
         } else {
