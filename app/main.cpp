@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "AddonVersion.h"
 #include "Run.h"
 
 namespace {
@@ -22,7 +23,10 @@ std::filesystem::path defaultRoot() {
     return HOSTSIM_DEFAULT_ROOT;
 }
 
-const char* kRunFooter = R"(Script actions, one per line (# starts a comment; blank lines are allowed):
+// The help's closing text. Its examples name the scenarios of the addon tree that the
+// program runs by default, so that they work from any folder.
+std::string runFooter(const std::filesystem::path& root) {
+    return R"(Script actions, one per line (# at the start of a word starts a comment; blank lines are allowed):
   at T focus VESSEL                   give VESSEL the input focus
   at T key VESSEL KEY [ctrl] [shift]  press KEY (a letter or space) on VESSEL
   at T input VESSEL TEXT...           answer the input box that VESSEL opened
@@ -35,8 +39,16 @@ const char* kRunFooter = R"(Script actions, one per line (# starts a comment; bl
               | type ID TEXT | arrow ID up|down
 
 Example:
-  hostsim run Scenarios/Station.scn --for 120 --script Scenarios/Station.script \
+  hostsim run ")" + (root / "Scenarios" / "Spanrig" / "Carrier delivery.scn").string() +
+           R"(" --for 120 \
       --save out.scn --dump out.json --log out.log)";
+}
+
+std::string renderFooter(const std::filesystem::path& root) {
+    return "Example:\n  hostsim render \"" + (root / "Scenarios" / "Spanrig" / "Station spine.scn").string() +
+           "\" --at 60 \\\n      --view iso --out station.png\n"
+           "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.";
+}
 
 }  // namespace
 
@@ -45,6 +57,7 @@ int main(int argc, char** argv) {
                  "it loads the modules, creates the vessels of a scenario, steps them, delivers\n"
                  "scripted keys and typed commands, and saves the scenario.",
                  "hostsim"};
+    app.set_version_flag("--version", "hostsim " ADDON_VERSION_TEXT "\n" ADDON_COPYRIGHT ", MIT licence");
     app.require_subcommand(1);
     // Options are written "--name" everywhere; "/path" is a path, also on Windows.
     app.allow_windows_style_options(false);
@@ -84,16 +97,14 @@ int main(int argc, char** argv) {
     run->add_option("--render", render, "Draw the scene at the end as a PNG picture (see --view, --every)");
     pictureOptions(run);
     run->add_flag("--quiet", [&options](int64_t) { options.summary = false; }, "Print no summary");
-    run->footer(kRunFooter);
+    run->footer(runFooter(options.root));
 
     CLI::App* picture = app.add_subcommand("render", "Run a scenario to a time and draw it as a PNG picture.");
     runOptions(picture);
     picture->add_option("--at", options.duration, "Simulated time of the picture, in seconds")->capture_default_str();
     picture->add_option("--out", render, "The PNG file to write")->required();
     pictureOptions(picture);
-    picture->footer("Example:\n  hostsim render Scenarios/Station.scn --script Scenarios/Station.script --at 60 \\\n"
-                    "      --view iso --out station.png\n"
-                    "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.");
+    picture->footer(renderFooter(options.root));
 
     try {
         app.parse(argc, argv);
