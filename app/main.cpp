@@ -4,6 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
 #include "AddonVersion.h"
 #include "Run.h"
@@ -96,7 +103,8 @@ int main(int argc, char** argv) {
     run->add_option("--dump", dump, "Write the scene at the end as JSON to FILE (- for standard output)");
     run->add_option("--render", render, "Draw the scene at the end as a PNG picture (see --view, --every)");
     pictureOptions(run);
-    run->add_flag("--quiet", [&options](int64_t) { options.summary = false; }, "Print no summary");
+    bool quiet = false;
+    run->add_flag("--quiet", quiet, "Print no summary, nor how a long run goes");
     run->footer(runFooter(options.root));
 
     CLI::App* picture = app.add_subcommand("render", "Run a scenario to a time and draw it as a PNG picture.");
@@ -131,6 +139,8 @@ int main(int argc, char** argv) {
         options.render = request;
         options.renderEvery = every;
     }
-    if (picture->parsed()) options.summary = false;
+    options.summary = !quiet && !picture->parsed();
+    // A long run shows how it goes, where a person watches standard error.
+    options.progress = !quiet && isatty(fileno(stderr));
     return hostsim::runScenario(options, std::cout, std::cerr);
 }
