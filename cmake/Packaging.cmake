@@ -11,21 +11,28 @@
 
 set(addon_folder Spanrig)  # the add-on's own folder under Scenarios/ and Doc/
 
-# The add-on's files, under DESTINATION, for one component.
+# The add-on's files, under DESTINATION, for one component; the further arguments go to
+# every install() (EXCLUDE_FROM_ALL).
 function(install_addon destination component)
   install(TARGETS Spanrig Haulbed
-    LIBRARY DESTINATION ${destination}Modules COMPONENT ${component}
-    RUNTIME DESTINATION ${destination}Modules COMPONENT ${component})
+    LIBRARY DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN}
+    RUNTIME DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN})
   install(FILES addon/Config/Vessels/Truss.cfg addon/Config/Vessels/Haulbed.cfg
-    DESTINATION ${destination}Config/Vessels COMPONENT ${component})
-  install(DIRECTORY ${ADDON_BUILD_DIR}/Meshes/Truss DESTINATION ${destination}Meshes COMPONENT ${component})
-  install(DIRECTORY addon/Scenarios/${addon_folder} DESTINATION ${destination}Scenarios COMPONENT ${component})
-  install(DIRECTORY ${ADDON_BUILD_DIR}/Doc/${addon_folder} DESTINATION ${destination}Doc COMPONENT ${component})
-  install(FILES LICENSE DESTINATION ${destination}Doc/${addon_folder} RENAME LICENSE.txt COMPONENT ${component})
-  install(FILES CHANGELOG.md DESTINATION ${destination}Doc/${addon_folder} COMPONENT ${component})
+    DESTINATION ${destination}Config/Vessels COMPONENT ${component} ${ARGN})
+  install(DIRECTORY ${ADDON_BUILD_DIR}/Meshes/Truss DESTINATION ${destination}Meshes COMPONENT ${component} ${ARGN})
+  install(DIRECTORY addon/Scenarios/${addon_folder} DESTINATION ${destination}Scenarios COMPONENT ${component} ${ARGN})
+  install(DIRECTORY ${ADDON_BUILD_DIR}/Doc/${addon_folder} DESTINATION ${destination}Doc COMPONENT ${component} ${ARGN})
+  install(FILES LICENSE DESTINATION ${destination}Doc/${addon_folder} RENAME LICENSE.txt COMPONENT ${component} ${ARGN})
+  install(FILES CHANGELOG.md DESTINATION ${destination}Doc/${addon_folder} COMPONENT ${component} ${ARGN})
 endfunction()
 
-install_addon("" addon)
+# On Linux, "cmake --install" into a prefix installs hostsim alone; the add-on's own
+# archive asks for its component by name.
+if(WIN32)
+  install_addon("" addon)
+else()
+  install_addon("" addon EXCLUDE_FROM_ALL)
+endif()
 set(components addon)
 
 if(NOT WIN32)
