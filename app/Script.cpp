@@ -30,14 +30,16 @@ constexpr Verb kVerbs[] = {
     {"render", 1, 3, "at T render FILE.png [VESSEL] [VIEW]"},
 };
 
-// The line up to its comment: a "#" at the start of a word, outside double quotes, starts
-// one, so that "#" inside a word or a quoted label stays text.
+// The line up to its comment: a "#" that begins the line, or that stands as a word of its
+// own after an action, outside double quotes, starts one; "#2" within an action is text.
 std::string withoutComment(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') return {};
     bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
+    auto blank = [&](size_t i) { return i == line.size() || line[i] == ' ' || line[i] == '\t'; };
+    for (size_t i = first + 1; i < line.size(); ++i) {
         if (line[i] == '"') quoted = !quoted;
-        bool wordStart = i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t';
-        if (line[i] == '#' && wordStart && !quoted) return line.substr(0, i);
+        if (line[i] == '#' && !quoted && blank(i - 1) && blank(i + 1)) return line.substr(0, i);
     }
     return line;
 }

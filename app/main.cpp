@@ -33,7 +33,7 @@ std::filesystem::path defaultRoot() {
 // The help's closing text. Its examples name the scenarios of the addon tree that the
 // program runs by default, so that they work from any folder.
 std::string runFooter(const std::filesystem::path& root) {
-    return R"(Script actions, one per line (# at the start of a word starts a comment; blank lines are allowed):
+    return R"(Script actions, one per line (a # alone as a word starts a comment; blank lines are allowed):
   at T focus VESSEL                   give VESSEL the input focus
   at T key VESSEL KEY [ctrl] [shift]  press KEY (a letter or space) on VESSEL
   at T input VESSEL TEXT...           answer the input box that VESSEL opened

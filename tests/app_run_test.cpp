@@ -34,12 +34,12 @@ TEST(ScriptParsing, reads_actions_in_time_order_and_skips_comments_and_blank_lin
     ASSERT_TRUE(parseScript("# deploy, then track\n\nat 10 key Solar d # track\nat 0 key Solar k ctrl\n"
                             "at 10 input Hauler GRAPPLE Spare 9 0   # take it on\nat 5.5 save out.scn\r\n"
                             "at 7 editor Seg \"Vessel Management\" select 1001 63\t# pick\n"
-                            "at 8 editor Seg \"Page #2\" type 1004 a#b\n",
+                            "at 8 editor Seg \"Page # 2\" select 1009 #2\n",
                             script, error))
         << error;
     ASSERT_EQ(script.actions.size(), 6u);
-    // "#" inside a word or a quoted label is text.
-    EXPECT_EQ(script.actions[3].args, (std::vector<std::string>{"Seg", "Page #2", "type", "1004", "a#b"}));
+    // "#" in a word, or in a quoted label, is text.
+    EXPECT_EQ(script.actions[3].args, (std::vector<std::string>{"Seg", "Page # 2", "select", "1009", "#2"}));
     script.actions.erase(script.actions.begin() + 3);
     EXPECT_EQ(script.actions[0].verb, "key");
     EXPECT_EQ(script.actions[0].args, (std::vector<std::string>{"Solar", "k", "ctrl"}));
