@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "AddonVersion.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -98,7 +99,7 @@ std::string dumpJson() {
                            {"childPoints", points(v->childPoints)},
                            {"animations", animations}});
     }
-    json scene = {{"simTime", host.simTime()}, {"vessels", vessels}};
+    json scene = {{"hostsimVersion", ADDON_VERSION_TEXT}, {"simTime", host.simTime()}, {"vessels", vessels}};
     // Names are bytes as the scenario gave them; what is not UTF-8 shows as U+FFFD.
     return scene.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }

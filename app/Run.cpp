@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "Progress.h"
 #include "Report.h"
 #include "Script.h"
 #include "hostsim/Editor.h"
@@ -43,22 +44,27 @@ DWORD keyCode(const std::string& key) {
 // What a run reports: the first failure's status, messages and warnings on `err`.
 class Outcome {
 public:
-    explicit Outcome(std::ostream& err) : err_(err) {}
+    Outcome(std::ostream& err, ProgressLine& progress) : err_(err), progress_(progress) {}
     int status() const { return status_; }
     bool failed() const { return status_ != kDone; }
     // Returns false, so that callers can write `return outcome.fail(...)`.
     bool fail(ExitStatus status, const std::string& message) {
+        progress_.clear();
         err_ << "hostsim: " << printable(message) << "\n";
         if (status_ == kDone) status_ = status;
         return false;
     }
     // Warnings of the host go to standard error as they come.
     void showWarnings() {
-        for (const std::string& w : Host::instance().takeWarnings()) err_ << "hostsim: warning: " << printable(w) << "\n";
+        for (const std::string& w : Host::instance().takeWarnings()) {
+            progress_.clear();
+            err_ << "hostsim: warning: " << printable(w) << "\n";
+        }
     }
 
 private:
     std::ostream& err_;
+    ProgressLine& progress_;
     int status_ = kDone;
 };
 
@@ -204,7 +210,7 @@ std::string checkLoaded(const RunOptions& o) {
     return {};
 }
 
-int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome) {
+int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome, ProgressLine& progress) {
     Host& host = Host::instance();
     host.reset();
     clearProtectedInputs();
@@ -304,7 +310,9 @@ int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome) {
         takePicture();
         if (last) break;
         host.step(std::min(options.dt, end - (start + double(step) * options.dt)));
+        progress.update(host.simTime() - start, options.duration, step + 1);
     }
+    progress.clear();
 
     // ---- End ----
     if (options.save) writeText(*options.save, host.saveScenarioText(), out, outcome);
@@ -325,9 +333,10 @@ int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome) {
 }  // namespace
 
 int runScenario(const RunOptions& options, std::ostream& out, std::ostream& err) {
-    Outcome outcome(err);
+    ProgressLine progress(err, options.progress);
+    Outcome outcome(err, progress);
     try {
-        return runChecked(options, out, outcome);
+        return runChecked(options, out, outcome, progress);
     } catch (const std::bad_alloc&) {
         outcome.fail(kIoFailure, "out of memory");
         // Letting go of the vessels and modules frees what writing out the log needs.

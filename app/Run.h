@@ -26,6 +26,8 @@ struct RunOptions {
     double dt = 0.1;
     double duration = 0;
     bool summary = true;
+    // A line on `err` that shows how a long run goes (for a terminal).
+    bool progress = false;
 };
 
 // The exit statuses of hostsim. A run that meets several failures ends with the

@@ -30,6 +30,20 @@ constexpr Verb kVerbs[] = {
     {"render", 1, 3, "at T render FILE.png [VESSEL] [VIEW]"},
 };
 
+// The line up to its comment: a "#" that begins the line, or that stands as a word of its
+// own after an action, outside double quotes, starts one; "#2" within an action is text.
+std::string withoutComment(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') return {};
+    bool quoted = false;
+    auto blank = [&](size_t i) { return i == line.size() || line[i] == ' ' || line[i] == '\t'; };
+    for (size_t i = first + 1; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (line[i] == '#' && !quoted && blank(i - 1) && blank(i + 1)) return line.substr(0, i);
+    }
+    return line;
+}
+
 bool validKey(const std::string& key) {
     if (key.size() == 1) return std::isalpha(static_cast<unsigned char>(key[0])) != 0;
     return key == "space" || key == "SPACE";
@@ -49,9 +63,10 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
         ++lineNo;
         if (raw.find('\0') != std::string::npos) return fail("holds a NUL byte: a script is a text file");
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        raw = withoutComment(raw);
         std::string_view line = raw;
         auto first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#') continue;
+        if (first == std::string_view::npos) continue;
 
         std::istringstream words(raw);
         std::string at, time, verb;
@@ -82,6 +97,7 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             std::string rest;
             std::getline(words, rest);
             rest.erase(0, rest.find_first_not_of(" \t"));
+            rest.erase(rest.find_last_not_of(" \t") + 1);
             if (vessel.empty() || rest.empty()) return fail(std::string("usage: ") + known->usage);
             action.args = {vessel, rest};
         } else {

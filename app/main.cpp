@@ -5,7 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
+#include "AddonVersion.h"
 #include "Run.h"
 
 namespace {
@@ -23,7 +31,10 @@ std::filesystem::path defaultRoot() {
     return HOSTSIM_DEFAULT_ROOT;
 }
 
-const char* kRunFooter = R"(Script actions, one per line (# starts a comment; blank lines are allowed):
+// The help's closing text. Its examples name the scenarios of the addon tree that the
+// program runs by default, so that they work from any folder.
+std::string runFooter(const std::filesystem::path& root) {
+    return R"(Script actions, one per line (a # alone as a word starts a comment; blank lines are allowed):
   at T focus VESSEL                   give VESSEL the input focus
   at T key VESSEL KEY [ctrl] [shift]  press KEY (a letter or space) on VESSEL
   at T input VESSEL TEXT...           answer the input box that VESSEL opened
@@ -36,14 +47,23 @@ const char* kRunFooter = R"(Script actions, one per line (# starts a comment; bl
               | type ID TEXT | arrow ID up|down
 
 Example:
-  hostsim run Scenarios/Station.scn --for 120 --script Scenarios/Station.script \
+  hostsim run ")" + (root / "Scenarios" / "Spanrig" / "Carrier delivery.scn").string() +
+           R"(" --for 120 \
       --save out.scn --dump out.json --log out.log)";
+}
+
+std::string renderFooter(const std::filesystem::path& root) {
+    return "Example:\n  hostsim render \"" + (root / "Scenarios" / "Spanrig" / "Station spine.scn").string() +
+           "\" --at 60 \\\n      --view iso --out station.png\n"
+           "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.";
+}
 
 int runCommandLine(int argc, char** argv) {
     CLI::App app{"hostsim runs the Spanrig and Haulbed vessel modules headless, as the simulator would:\n"
                  "it loads the modules, creates the vessels of a scenario, steps them, delivers\n"
                  "scripted keys and typed commands, and saves the scenario.",
                  "hostsim"};
+    app.set_version_flag("--version", "hostsim " ADDON_VERSION_TEXT "\n" ADDON_COPYRIGHT ", MIT licence");
     app.require_subcommand(1);
     // Options are written "--name" everywhere; "/path" is a path, also on Windows.
     app.allow_windows_style_options(false);
@@ -82,17 +102,16 @@ int runCommandLine(int argc, char** argv) {
     run->add_option("--dump", dump, "Write the scene at the end as JSON to FILE (- for standard output)");
     run->add_option("--render", render, "Draw the scene at the end as a PNG picture (see --view, --every)");
     pictureOptions(run);
-    run->add_flag("--quiet", [&options](int64_t) { options.summary = false; }, "Print no summary");
-    run->footer(kRunFooter);
+    bool quiet = false;
+    run->add_flag("--quiet", quiet, "Print no summary, nor how a long run goes");
+    run->footer(runFooter(options.root));
 
     CLI::App* picture = app.add_subcommand("render", "Run a scenario to a time and draw it as a PNG picture.");
     runOptions(picture);
     picture->add_option("--at", options.duration, "Simulated time of the picture, in seconds")->capture_default_str();
     picture->add_option("--out", render, "The PNG file to write")->required();
     pictureOptions(picture);
-    picture->footer("Example:\n  hostsim render Scenarios/Station.scn --script Scenarios/Station.script --at 60 \\\n"
-                    "      --view iso --out station.png\n"
-                    "  With --every 10 the pictures are station-0000.png, station-0001.png, ... one every 10 s.");
+    picture->footer(renderFooter(options.root));
 
     try {
         app.parse(argc, argv);
@@ -125,7 +144,9 @@ int runCommandLine(int argc, char** argv) {
         options.render = request;
         options.renderEvery = every;
     }
-    if (picture->parsed()) options.summary = false;
+    options.summary = !quiet && !picture->parsed();
+    // A long run shows how it goes, where a person watches standard error.
+    options.progress = !quiet && isatty(fileno(stderr));
     return hostsim::runScenario(options, std::cout, std::cerr);
 }
 

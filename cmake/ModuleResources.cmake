@@ -17,8 +17,9 @@
 # On Windows the script is compiled by the cross build's resource compiler and linked
 # into the DLL instead, as the simulator's own modules carry their resources.
 #
-# A relative path is taken from the folder of the calling CMakeLists.txt, which is also
-# the one folder searched for the script's own headers. The script must define what it
+# A relative path is taken from the folder of the calling CMakeLists.txt, which is
+# searched first for the script's own headers; then host/ (the version resource that
+# every module carries, ModuleVersion.rc) and the build's generated headers. The script must define what it
 # uses beyond windows.h, e.g. IDC_STATIC by including <winres.h>. Changing the script or
 # any header it includes rebuilds the module (the preprocessor writes the dependencies).
 
@@ -34,6 +35,7 @@ endif()
 function(add_module_resources target script)
   get_filename_component(script_path "${script}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(script_dir "${script_path}" DIRECTORY)
+  set(shared_includes ${CMAKE_SOURCE_DIR}/host ${HOSTSIM_GENERATED_DIR})
 
   # Windows: the cross build's resource compiler compiles the script, and its resources
   # are linked into the module, where the window system finds them by the module's
@@ -41,6 +43,9 @@ function(add_module_resources target script)
   # beside it, make its object out of date when they change.
   if(WIN32)
     target_sources(${target} PRIVATE "${script_path}")
+    target_include_directories(${target} PRIVATE ${shared_includes})
+    set_property(SOURCE "${script_path}" APPEND PROPERTY OBJECT_DEPENDS
+      ${CMAKE_SOURCE_DIR}/host/ModuleVersion.rc ${HOSTSIM_GENERATED_DIR}/AddonVersion.h)
     file(STRINGS "${script_path}" include_lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
     foreach(line IN LISTS include_lines)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" header "${line}")
@@ -58,7 +63,7 @@ function(add_module_resources target script)
 
   # windres finds its preprocessor (x86_64-w64-mingw32-gcc -E -DRC_INVOKED) by its own name.
   add_custom_command(OUTPUT "${res}"
-    COMMAND "${HOSTSIM_WINDRES}" -J rc -O res "-I${script_dir}"
+    COMMAND "${HOSTSIM_WINDRES}" -J rc -O res "-I${script_dir}" "-I${CMAKE_SOURCE_DIR}/host" "-I${HOSTSIM_GENERATED_DIR}"
             --preprocessor-arg=-MD --preprocessor-arg=-MF "--preprocessor-arg=${res}.d"
             --preprocessor-arg=-MT "--preprocessor-arg=${res}"
             -i "${script_path}" -o "${res}"

@@ -15,7 +15,7 @@ function(add_vessel_module name)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     LIBRARY_OUTPUT_DIRECTORY ${ADDON_BUILD_DIR}/Modules)
-  target_link_libraries(${name} PRIVATE ${ARG_ENTRY} host_process_entry sdk)
+  target_link_libraries(${name} PRIVATE ${ARG_ENTRY} host_process_entry sdk addon_version)
   target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS})
 
   if(WIN32)

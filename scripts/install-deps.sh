@@ -11,7 +11,9 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   # The real window system the Windows build runs on: Wine, headless on a virtual display.
   wine wine64 xvfb
   # clang with libFuzzer and the sanitizer runtimes, for the sanitizer build and its fuzz targets.
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  # The user manual's HTML page and hostsim's man page, for the packages.
+  cmark-gfm help2man)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

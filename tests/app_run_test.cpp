@@ -31,12 +31,16 @@ std::string refusal(const std::string& text) {
 TEST(ScriptParsing, reads_actions_in_time_order_and_skips_comments_and_blank_lines) {
     Script script;
     std::string error;
-    ASSERT_TRUE(parseScript("# deploy, then track\n\nat 10 key Solar d\nat 0 key Solar k ctrl\n"
-                            "at 10 input Hauler GRAPPLE Spare 9 0\nat 5.5 save out.scn\r\n"
-                            "at 7 editor Seg \"Vessel Management\" select 1001 63\n",
+    ASSERT_TRUE(parseScript("# deploy, then track\n\nat 10 key Solar d # track\nat 0 key Solar k ctrl\n"
+                            "at 10 input Hauler GRAPPLE Spare 9 0   # take it on\nat 5.5 save out.scn\r\n"
+                            "at 7 editor Seg \"Vessel Management\" select 1001 63\t# pick\n"
+                            "at 8 editor Seg \"Page # 2\" select 1009 #2\n",
                             script, error))
         << error;
-    ASSERT_EQ(script.actions.size(), 5u);
+    ASSERT_EQ(script.actions.size(), 6u);
+    // "#" in a word, or in a quoted label, is text.
+    EXPECT_EQ(script.actions[3].args, (std::vector<std::string>{"Seg", "Page # 2", "select", "1009", "#2"}));
+    script.actions.erase(script.actions.begin() + 3);
     EXPECT_EQ(script.actions[0].verb, "key");
     EXPECT_EQ(script.actions[0].args, (std::vector<std::string>{"Solar", "k", "ctrl"}));
     EXPECT_EQ(script.actions[1].verb, "save");
@@ -389,8 +393,8 @@ TEST(RenderMemory, a_full_hd_picture_of_the_station_takes_less_than_40_MiB) {
 #endif
     const std::string addon = HOSTSIM_TEST_ROOT;
     const std::string out = (std::filesystem::temp_directory_path() / ("hostsim_fullhd_" + std::to_string(::getpid()) + ".png")).string();
-    const Finished f = runProgram({"render", addon + "/Scenarios/Station.scn", "--script", addon + "/Scenarios/Station.script",
-                                   "--at", "60", "--size", "1920x1080", "--out", out, "--root", addon});
+    const Finished f = runProgram({"render", addon + "/Scenarios/Spanrig/Station spine.scn", "--at", "60", "--size",
+                                   "1920x1080", "--out", out, "--root", addon});
     std::filesystem::remove(out);
     ASSERT_EQ(f.status, 0) << "hostsim render failed";
     EXPECT_LT(f.peakKib, 40 * 1024);
