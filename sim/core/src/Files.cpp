@@ -19,7 +19,7 @@ std::vector<std::filesystem::path>& inputs() {
 std::string readInputFile(const std::filesystem::path& file, std::string& text) {
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
-    if (!std::filesystem::exists(status)) return "cannot read " + file.string() + ": there is no such file";
+    if (!std::filesystem::exists(status)) return "cannot read " + file.string();
     if (std::filesystem::is_directory(status)) return file.string() + " is a folder";
     if (!std::filesystem::is_regular_file(status))
         return file.string() + " is not a regular file (a device, a pipe or a socket may never end)";
