@@ -11,7 +11,11 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   # The real window system the Windows build runs on: Wine, headless on a virtual display.
   wine wine64 xvfb
   # clang with libFuzzer and the sanitizer runtimes, for the sanitizer build and its fuzz targets.
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  # The Windows modules as the simulator's compiler lays them out: clang for the msvc target,
+  # lld-link and the LLVM binary tools, Wine's C runtime and Windows headers for PE builds,
+  # and libc++'s headers.
+  lld-14 llvm-14 libwine-dev libc++-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
