@@ -14,8 +14,8 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   clang libclang-rt-14-dev
   # The Windows modules as the simulator's compiler lays them out: clang for the msvc target,
   # lld-link and the LLVM binary tools, Wine's C runtime and Windows headers for PE builds,
-  # and libc++'s headers.
-  lld-14 llvm-14 libwine-dev libc++-14-dev)
+  # libc++'s headers, and jq, which reads the interface's declarations from clang's dump.
+  lld-14 llvm-14 libwine-dev libc++-14-dev jq)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
