@@ -280,7 +280,7 @@ TEST_F(TrussEditorPage, TrunnionBoxShowsAndRemovesTheTrunnions) {
     OBJHANDLE h = open({"TYPE 2"});
     ASSERT_EQ(editor().check(kPage, kTrunnions, true), "");
     EXPECT_EQ(meshes(h), (Lines{"0:Truss\\Base2", "1:Truss\\BaseTrunnions"}));
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS", "  RADANIM 0 0.00"}));
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS ", "  RADANIM 0 0.00"}));
     ASSERT_EQ(editor().check(kPage, kTrunnions, false), "");
     EXPECT_EQ(meshes(h), (Lines{"0:Truss\\Base2"}));
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  RADANIM 0 0.00"}));
@@ -331,7 +331,7 @@ TEST_F(TrussEditorPage, SunTrackingBoxSetsOnlyTheFlag) {
     host().journal().enable();
     ASSERT_EQ(editor().check(kPage, kSunTracking, true), "");
     EXPECT_EQ(changeCount(), 0u);
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING ", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
     ASSERT_EQ(editor().check(kPage, kSunTracking, false), "");
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
 }
