@@ -12,11 +12,10 @@ namespace hostsim::win {
 
 namespace {
 
-// The dialog font as the window system draws it at 8 points: the advance of each
-// character from the blank to the tilde, in pixels, and its height. Other sizes
-// scale it; characters outside the table take the average width.
+// The dialog font as the window system draws it at 8 points (96 dots per inch): the
+// advance of each character from the blank to the tilde, in pixels. Other sizes scale
+// it; characters outside the table take the average width.
 constexpr int kFontPoints = 8;
-constexpr int kFontHeight = 12;
 constexpr unsigned char kFirstCharacter = ' ';
 constexpr int kCharacterWidths[] = {
     3, 3, 4, 6, 6, 10, 7, 2, 4, 4, 4, 6, 3, 4, 3, 3,   // blank to '/'
