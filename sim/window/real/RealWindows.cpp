@@ -6,8 +6,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "RealWindow.h"
 #include "SystemMessage.h"
@@ -203,6 +205,70 @@ void settle() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+namespace {
+
+// How long the display may take to hand input back, in milliseconds. The input
+// itself is queued before SendInput returns; the display may echo a pointer move
+// a moment later, which is delivered too before the next action.
+constexpr DWORD kInputEcho = 20;
+
+bool send(std::vector<INPUT> inputs) {
+    const UINT sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    settle();
+    while (MsgWaitForMultipleObjects(0, nullptr, FALSE, kInputEcho, QS_ALLINPUT) == WAIT_OBJECT_0) settle();
+    return sent == inputs.size();
+}
+
+INPUT key(WORD virtualKey, WORD character, bool release) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = virtualKey;
+    in.ki.wScan = character;
+    in.ki.dwFlags = (character ? KEYEVENTF_UNICODE : 0) | (release ? KEYEVENTF_KEYUP : 0);
+    return in;
+}
+
+}  // namespace
+
+bool click(POINT onScreen) {
+    // A second click close to the last one and soon after it would be a double click:
+    // a person's next click waits that long.
+    static POINT lastAt{-100, -100};
+    static DWORD lastTime = 0;
+    const DWORD since = GetTickCount() - lastTime, doubleTime = GetDoubleClickTime();
+    if (std::abs(onScreen.x - lastAt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(onScreen.y - lastAt.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= doubleTime)
+        Sleep(doubleTime - since + 1);
+    lastAt = onScreen;
+    // Absolute positions run from 0 to 65536 across the screen.
+    const int width = std::max(GetSystemMetrics(SM_CXSCREEN), 1), height = std::max(GetSystemMetrics(SM_CYSCREEN), 1);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((onScreen.x * 65536LL + width - 1) / width);
+    in.mi.dy = LONG((onScreen.y * 65536LL + height - 1) / height);
+    std::vector<INPUT> inputs(3, in);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    const bool sent = send(inputs);
+    lastTime = GetTickCount();
+    return sent;
+}
+
+bool pressKey(WORD virtualKey, bool shift) {
+    std::vector<INPUT> inputs{key(virtualKey, 0, false), key(virtualKey, 0, true)};
+    if (shift) {
+        inputs.insert(inputs.begin(), key(VK_SHIFT, 0, false));
+        inputs.push_back(key(VK_SHIFT, 0, true));
+    }
+    return send(inputs);
+}
+
+bool typeCharacter(char c) {
+    const auto character = WORD(static_cast<unsigned char>(c));
+    return send({key(0, character, false), key(0, character, true)});
 }
 
 }  // namespace real
