@@ -16,8 +16,9 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   # lld-link and the LLVM binary tools, Wine's C runtime and Windows headers for PE builds,
   # libc++'s headers, and jq, which reads the interface's declarations from clang's dump.
   lld-14 llvm-14 libwine-dev libc++-14-dev jq
-  # The user manual's HTML page and hostsim's man page, for the packages.
-  cmark-gfm help2man)
+  # The user manual's HTML page and hostsim's man page, for the packages; netpbm turns the
+  # editor's pictures into PNG files (scripts/manual-pictures.sh).
+  cmark-gfm help2man netpbm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

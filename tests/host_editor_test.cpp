@@ -308,13 +308,14 @@ TEST_F(EditorTest, editor_lines_are_read_and_checked_before_a_run) {
     EXPECT_EQ(hostsim::parseEditorCommand("Seg \"Vessel show", c),
               "usage: editor VESSEL PAGE ACTION ... (PAGE in double quotes when it holds blanks)");
     EXPECT_EQ(hostsim::parseEditorCommand("Seg Payloads fly 1", c),
-              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide)");
+              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide, picture)");
     EXPECT_EQ(hostsim::checkEditorAction({"click"}), "usage: click ID");
     EXPECT_EQ(hostsim::checkEditorAction({"click", "x12"}), "\"x12\" is not a control id");
     EXPECT_EQ(hostsim::checkEditorAction({"show", "1"}), "usage: show");
     EXPECT_EQ(hostsim::checkEditorAction({"check", "1007", "maybe"}), "usage: check ID on|off");
     EXPECT_EQ(hostsim::checkEditorAction({"select", "1001"}), "usage: select ID TEXT");
     EXPECT_EQ(hostsim::checkEditorAction({"closeup", "1001"}), "");
+    EXPECT_EQ(hostsim::checkEditorAction({"picture", "page.bmp"}), "");
 }
 
 TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
@@ -329,7 +330,7 @@ TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
     EXPECT_EQ(editor().view(kFirst, IDC_OFFSET)->text, "1 2");
     EXPECT_EQ(hostsim::editorAction("Nobody", "Payloads", {"show"}), "no vessel named Nobody");
     EXPECT_EQ(hostsim::editorAction("Probe1", "Payloads", {"fly"}),
-              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide)");
+              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide, picture)");
     pageLog();
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"show"}), "");
     EXPECT_EQ(editor().vessel(), two);
@@ -341,6 +342,9 @@ TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"click", "1022"}), "");
     EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "B command id=1022 code=0 from=ok"}));
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"check", "1005", "on"}), "page \"Payloads\" has no control 1005");
+    // The emulated window system draws nothing to take a picture of.
+    EXPECT_NE(hostsim::editorAction("Probe2", "Payloads", {"picture", "page.bmp"}).find("needs a window system that draws"),
+              std::string::npos);
 }
 
 }  // namespace

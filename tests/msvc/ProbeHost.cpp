@@ -74,7 +74,7 @@ void shortest(char* out, size_t size, double v) {
 void writeLine(FILEHANDLE scn, const char* item, const char* value) {
     (void)scn;
     char line[kLine * 2];
-    snprintf(line, sizeof line, *value ? "  %s %s\n" : "  %s\n", item, value);
+    snprintf(line, sizeof line, "  %s %s\n", item, value);  // one blank after the key, an empty value too
     print(line);
 }
 

@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "SystemMessage.h"
 #include "Text.h"
 #include "hostsim/Dialogs.h"
+#include "hostsim/Files.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -329,6 +332,40 @@ void forgetWindows() {
     real::pending().reset();
     real::lastError().clear();
     real::settle();
+}
+
+std::string windowPicture(HWND wnd, const std::filesystem::path& file) {
+    if (!IsWindowVisible(wnd)) return real::describe(wnd) + " is not shown";
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    real::settle();
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    // What the screen shows where the window stands, as a person would see it.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ before = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, before);
+
+    // A BMP file: its header, the bitmap's header, then the rows bottom up, each padded
+    // to a multiple of four bytes.
+    const std::uint32_t stride = (std::uint32_t(width) * 3 + 3) & ~3u;
+    const std::uint32_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    std::string bytes(headers + stride * std::uint32_t(height), '\0');
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const bool read = copied && GetDIBits(memory, bitmap, 0, UINT(height), bytes.data() + headers, &info,
+                                          DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!read) return "cannot read " + real::describe(wnd) + " from the screen: " + real::errorText(GetLastError());
+    BITMAPFILEHEADER fileHeader{0x4D42, DWORD(bytes.size()), 0, 0, headers};  // "BM"
+    std::memcpy(bytes.data(), &fileHeader, sizeof fileHeader);
+    std::memcpy(bytes.data() + sizeof fileHeader, &info.bmiHeader, sizeof info.bmiHeader);
+    return writeFileSafely(file, bytes);
 }
 
 bool classRegistered(const std::string& name, HINSTANCE instance) {

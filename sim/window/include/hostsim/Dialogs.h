@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -192,6 +193,11 @@ void forgetWindows();
 
 // Whether a window class of that name is registered for the instance.
 bool classRegistered(const std::string& name, HINSTANCE instance);
+
+// A picture of a shown window as it stands on the screen, as a BMP image (24 bits a
+// pixel): the real window system only, since the emulated one draws nothing. An error
+// text, empty when the picture was written.
+std::string windowPicture(HWND wnd, const std::filesystem::path& file);
 
 // ---- A person's actions ----
 // Each works a control as a person would with mouse and keyboard, sends the
