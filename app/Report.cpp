@@ -48,6 +48,7 @@ std::vector<std::string> moduleLines(OBJHANDLE h) {
     const Vessel& v = *Host::instance().vessel(h);
     for (const std::string& raw : Host::instance().saveVesselLines(h)) {
         std::string line = raw.substr(std::min(raw.find_first_not_of(' '), raw.size()));
+        line.erase(line.find_last_not_of(' ') + 1);  // a key with an empty value is saved with a blank after it
         bool host = std::find(v.unknownLines.begin(), v.unknownLines.end(), line) != v.unknownLines.end();
         for (const char* key : hostKeys) host = host || line.rfind(key, 0) == 0;
         if (!host) out.push_back(line);

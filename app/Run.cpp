@@ -147,9 +147,11 @@ std::vector<std::pair<std::string, std::string>> outputsOf(const RunOptions& o, 
     if (o.dump && *o.dump != "-") outputs.emplace_back("--dump", *o.dump);
     if (o.log) outputs.emplace_back("--log", o.log->string());
     if (o.render) outputs.emplace_back("--render", o.render->file.string());
-    for (const ScriptAction& a : script.actions)
+    for (const ScriptAction& a : script.actions) {
         if ((a.verb == "save" || a.verb == "dump" || a.verb == "render") && a.args[0] != "-")
             outputs.emplace_back("script line " + std::to_string(a.line), a.args[0]);
+        if (a.verb == "editor" && a.args[2] == "picture") outputs.emplace_back("script line " + std::to_string(a.line), a.args[3]);
+    }
     return outputs;
 }
 

@@ -35,32 +35,8 @@ endif()
 function(add_module_resources target script)
   get_filename_component(script_path "${script}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(script_dir "${script_path}" DIRECTORY)
-  set(shared_includes ${CMAKE_SOURCE_DIR}/host ${HOSTSIM_GENERATED_DIR})
-
-  # Windows: the cross build's resource compiler compiles the script, and its resources
-  # are linked into the module, where the window system finds them by the module's
-  # instance handle. The headers the script includes by a quoted #include, found
-  # beside it, make its object out of date when they change.
-  if(WIN32)
-    target_sources(${target} PRIVATE "${script_path}")
-    target_include_directories(${target} PRIVATE ${shared_includes})
-    set_property(SOURCE "${script_path}" APPEND PROPERTY OBJECT_DEPENDS
-      ${CMAKE_SOURCE_DIR}/host/ModuleVersion.rc ${HOSTSIM_GENERATED_DIR}/AddonVersion.h)
-    file(STRINGS "${script_path}" include_lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
-    foreach(line IN LISTS include_lines)
-      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" header "${line}")
-      if(EXISTS "${script_dir}/${header}")
-        set_property(SOURCE "${script_path}" APPEND PROPERTY OBJECT_DEPENDS "${script_dir}/${header}")
-      endif()
-    endforeach()
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${script_path}")
-    return()
-  endif()
-
   get_filename_component(script_name "${script_path}" NAME_WE)
   set(res "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}.res")
-  set(carrier "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}_resources.cpp")
-
   # windres finds its preprocessor (x86_64-w64-mingw32-gcc -E -DRC_INVOKED) by its own name.
   add_custom_command(OUTPUT "${res}"
     COMMAND "${HOSTSIM_WINDRES}" -J rc -O res "-I${script_dir}" "-I${CMAKE_SOURCE_DIR}/host" "-I${HOSTSIM_GENERATED_DIR}"
@@ -71,6 +47,16 @@ function(add_module_resources target script)
     DEPFILE "${res}.d"
     COMMENT "Compiling ${script_name}.rc for ${target}"
     VERBATIM)
+
+  # Windows: the compiled resources are linked into the module, where the window system
+  # finds them by the module's instance handle.
+  if(WIN32)
+    set_source_files_properties("${res}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+    target_sources(${target} PRIVATE "${res}")
+    return()
+  endif()
+
+  set(carrier "${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}_resources.cpp")
 
   # The image goes into an allocated section that the linker keeps even if it ever
   # collects unused sections.

@@ -14,9 +14,12 @@ set(addon_folder Spanrig)  # the add-on's own folder under Scenarios/ and Doc/
 # The add-on's files, under DESTINATION, for one component; the further arguments go to
 # every install() (EXCLUDE_FROM_ALL).
 function(install_addon destination component)
-  install(TARGETS Spanrig Haulbed
-    LIBRARY DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN}
-    RUNTIME DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN})
+  if(WIN32)  # the DLLs come from the build inside (cmake/MsvcModules.cmake)
+    install(FILES ${ADDON_BUILD_DIR}/Modules/Spanrig.dll ${ADDON_BUILD_DIR}/Modules/Haulbed.dll
+      DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN})
+  else()
+    install(TARGETS Spanrig Haulbed LIBRARY DESTINATION ${destination}Modules COMPONENT ${component} ${ARGN})
+  endif()
   install(FILES addon/Config/Vessels/Truss.cfg addon/Config/Vessels/Haulbed.cfg
     DESTINATION ${destination}Config/Vessels COMPONENT ${component} ${ARGN})
   install(DIRECTORY ${ADDON_BUILD_DIR}/Meshes/Truss DESTINATION ${destination}Meshes COMPONENT ${component} ${ARGN})

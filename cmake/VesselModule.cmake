@@ -19,14 +19,14 @@ function(add_vessel_module name)
   target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS})
 
   if(WIN32)
-    # Windows: the simulator's functions are imported from its executable; the .def
-    # names the exports; the C++ runtime is linked in, so that the module needs no
-    # DLL beyond the system's.
-    add_dependencies(${name} hostsim_import_library)
-    target_link_libraries(${name} PRIVATE hostsim_imports)
+    # Windows, built by clang for the msvc target (the windows build's modules): the
+    # simulator's functions are imported from its executable; the .def names the exports;
+    # the entry point and what Microsoft's static runtime would add are the module's own
+    # (host/MsvcRuntime.cpp), so that it needs no DLL beyond the system's.
+    target_link_libraries(${name} PRIVATE host_msvc_runtime orbiter_imports ${MSVC_SYSTEM_LIBRARIES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ADDON_BUILD_DIR}/Modules)
     target_sources(${name} PRIVATE ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/module-exports.def)
-    target_link_options(${name} PRIVATE -static)
+    target_link_options(${name} PRIVATE -Xlinker /entry:_DllMainCRTStartup)
     return()
   endif()
 

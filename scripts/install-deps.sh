@@ -12,8 +12,13 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   wine wine64 xvfb
   # clang with libFuzzer and the sanitizer runtimes, for the sanitizer build and its fuzz targets.
   clang libclang-rt-14-dev
-  # The user manual's HTML page and hostsim's man page, for the packages.
-  cmark-gfm help2man)
+  # The Windows modules as the simulator's compiler lays them out: clang for the msvc target,
+  # lld-link and the LLVM binary tools, Wine's C runtime and Windows headers for PE builds,
+  # libc++'s headers, and jq, which reads the interface's declarations from clang's dump.
+  lld-14 llvm-14 libwine-dev libc++-14-dev jq
+  # The user manual's HTML page and hostsim's man page, for the packages; netpbm turns the
+  # editor's pictures into PNG files (scripts/manual-pictures.sh).
+  cmark-gfm help2man netpbm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

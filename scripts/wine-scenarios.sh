@@ -10,6 +10,10 @@
 #       WORK/addon, the addon tree both runs use: the Linux build's tree with the
 #       Windows DLLs beside the Linux modules, so that both name the same files.
 #   scripts/wine-scenarios.sh run WORK LINUX_BUILD WINDOWS_BUILD NAME...
+#   scripts/wine-scenarios.sh probe WORK LINUX_BUILD PROBE.exe SECONDS STEP
+#       runs tests/msvc/probe_host.scn with its script in the probe host (a second
+#       Orbiter.exe, built as the simulator is) and in hostsim on Linux: each vessel
+#       must save the same lines.
 #   scripts/wine-scenarios.sh exec WORK PROGRAM.exe ARGS...
 #       runs a Windows program of the build in the prepared prefix.
 #   scripts/wine-scenarios.sh clean WORK
@@ -122,6 +126,23 @@ run_one() {
   return $failed
 }
 
+probe() {
+  local work=$1 linux=$2 probe=$3 seconds=$4 step=$5
+  local base="$here/tests/msvc/probe_host" out="$work/out/probe_host"
+  rm -rf "$out" && mkdir -p "$out"
+  "$linux/bin/hostsim" run "$base.scn" --root "$work/addon" --quiet --script "$base.script" --for "$seconds" \
+    --dt "$step" --save "$out/hostsim.scn" 2> "$out/hostsim-stderr.txt" ||
+    { echo "hostsim failed: $(cat "$out/hostsim-stderr.txt")"; return 1; }
+  sed -e '1,/^BEGIN_SHIPS$/d' -e '/^END_SHIPS$/,$d' "$out/hostsim.scn" > "$out/hostsim.txt"
+  (cd "$out" && in_wine "$probe" "$work/addon" "$base.scn" "$base.script" "$seconds" "$step" \
+     < /dev/null > probe.txt 2> probe-stderr.txt) || { echo "the probe host failed: $(cat "$out/probe-stderr.txt")"; return 1; }
+  if ! diff -u "$out/hostsim.txt" "$out/probe.txt"; then
+    echo "the probe host's vessels saved other lines than hostsim's (hostsim, then the probe)"
+    return 1
+  fi
+  echo "the probe host and hostsim agree on $(grep -c '^END$' "$out/probe.txt") vessels"
+}
+
 command=${1:-}
 case "$command" in
   prepare) prepare "$2" "$3" "$4" ;;
@@ -132,6 +153,7 @@ case "$command" in
     for name in "$@"; do run_one "$work" "$linux" "$windows" "$name" || failures=$((failures + 1)); done
     exit $((failures > 0))
     ;;
+  probe) probe "$2" "$3" "$4" "$5" "$6" ;;
   exec)
     work=$2
     shift 2

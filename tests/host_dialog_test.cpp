@@ -305,7 +305,9 @@ TEST_F(Dialogs, destroyed_dialogs_leave_stale_handles_that_are_refused) {
     HWND d = make(IDD_CONTROLS);
     HWND button = item(d, IDC_EXTEND);
     EXPECT_TRUE(DestroyWindow(d));
-    EXPECT_EQ(messages(), (std::vector<UINT>{WM_DESTROY}));
+    // The combo box that has the focus ends its choice and loses the focus first.
+    EXPECT_EQ(commands(), (std::vector<std::pair<WORD, WORD>>{{IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_KILLFOCUS}}));
+    EXPECT_EQ(messages(), (std::vector<UINT>{WM_COMMAND, WM_COMMAND, WM_DESTROY}));
     EXPECT_FALSE(IsWindow(d));
     EXPECT_FALSE(IsWindow(button));
     EXPECT_FALSE(DestroyWindow(d));
@@ -332,6 +334,11 @@ TEST_F(Dialogs, sorted_combo_box_keeps_entries_as_text_and_insertion_ignores_the
     EXPECT_EQ(SendMessage(sorted, CB_INSERTSTRING, 99, reinterpret_cast<LPARAM>("x")), CB_ERR);
     EXPECT_EQ(entries(sorted).front(), "zz");
     EXPECT_EQ(entries(sorted).back(), "0");
+    // As the system compares text: punctuation, digits, letters; hyphens and apostrophes
+    // only where all else is equal.
+    SendMessage(sorted, CB_RESETCONTENT, 0, 0);
+    add(sorted, CB_ADDSTRING, {"Pod-B", "pod9", "Pod_A", "PodC", "Pod.D", "Pod'E", "PodB", "Pod'B"});
+    EXPECT_EQ(entries(sorted), (std::vector<std::string>{"Pod.D", "Pod_A", "pod9", "PodB", "Pod'B", "Pod-B", "PodC", "Pod'E"}));
 
     HWND plain = item(d, IDC_TYPES);
     add(plain, CB_ADDSTRING, {"2", "6", "12"});
@@ -543,24 +550,26 @@ TEST_F(Dialogs, clicking_a_list_entry_selects_it_then_notifies_when_the_list_ask
         return TRUE;
     };
     EXPECT_EQ(person::select(list, "Attachment 1"), "");
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].msg, WM_COMMAND);
-    EXPECT_EQ(received[0].wParam, MAKEWPARAM(IDC_PALLETS, LBN_SELCHANGE));
-    EXPECT_EQ(reinterpret_cast<HWND>(received[0].lParam), list);
-    EXPECT_EQ(received[0].seen, "1");  // selected before the notification
+    // The press takes the focus from the combo box that had it.
+    using C = std::pair<WORD, WORD>;
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_KILLFOCUS},
+                                          {IDC_PALLETS, LBN_SETFOCUS}, {IDC_PALLETS, LBN_SELCHANGE}}));
+    EXPECT_EQ(reinterpret_cast<HWND>(received.back().lParam), list);
+    EXPECT_EQ(received.back().seen, "1");  // selected before the notification
     EXPECT_EQ(person::select(list, "#2"), "");
     EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 2);
+    received.clear();
     EXPECT_EQ(person::select(list, "Attachment 1"), "");  // a click notifies even on the selected entry
-    EXPECT_EQ(received.size(), 3u);
+    EXPECT_EQ(received.size(), 1u);
     EXPECT_EQ(person::select(list, "Attachment 7"), "control 1009 has no entry \"Attachment 7\"");
-    EXPECT_EQ(received.size(), 3u);
+    EXPECT_EQ(received.size(), 1u);
 
     HWND quiet = item(d, IDC_POINTS);  // without LBS_NOTIFY
     add(quiet, LB_ADDSTRING, {"0", "1"});
     received.clear();
     EXPECT_EQ(person::select(quiet, "1"), "");
     EXPECT_EQ(SendMessage(quiet, LB_GETCURSEL, 0, 0), 1);
-    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_PALLETS, LBN_KILLFOCUS}, {IDC_POINTS, LBN_SETFOCUS}}));  // and no choice
 }
 
 TEST_F(Dialogs, choosing_in_a_combo_list_then_closing_it_notifies_in_order) {
@@ -623,7 +632,7 @@ TEST_F(Dialogs, clicking_buttons_and_ticking_boxes) {
     EXPECT_EQ(commands().size(), 5u);
 }
 
-TEST_F(Dialogs, typing_replaces_the_text_a_keystroke_at_a_time) {
+TEST_F(Dialogs, typing_clicks_into_the_field_and_replaces_its_text_a_keystroke_at_a_time) {
     HWND d = make(IDD_CONTROLS);
     HWND field = item(d, IDC_OFFSET);
     SetDlgItemText(d, IDC_OFFSET, "0.000");
@@ -638,37 +647,74 @@ TEST_F(Dialogs, typing_replaces_the_text_a_keystroke_at_a_time) {
     for (const auto& m : received)
         if (HIWORD(m.wParam) == EN_CHANGE) seen.push_back(m.seen);
     EXPECT_EQ(seen, (std::vector<std::string>{"2", "2.", "2.5"}));
-    EXPECT_EQ(commands().front(), (std::pair<WORD, WORD>{IDC_OFFSET, EN_UPDATE}));
+    using C = std::pair<WORD, WORD>;
+    EXPECT_EQ(commands()[2], (C{IDC_OFFSET, EN_SETFOCUS}));  // after the combo box let the focus go
+    EXPECT_EQ(commands()[3], (C{IDC_OFFSET, EN_UPDATE}));
     EXPECT_EQ(SendMessage(field, EM_GETMODIFY, 0, 0), TRUE);
     received.clear();
-    EXPECT_EQ(person::type(field, ""), "");  // emptying is one keystroke
+    EXPECT_EQ(person::type(field, ""), "");  // emptying is one keystroke, into the field that has the focus
     EXPECT_EQ(commands().size(), 2u);
     EXPECT_EQ(text(field), "");
 
-    // A field without auto-scroll takes what fits its 58 units; a limit stops typing too.
-    EXPECT_EQ(hostsim::viewWindow(field)->textLimit, 13u);
-    EXPECT_EQ(person::type(field, "-1000000.0000"), "");
-    EXPECT_EQ(person::type(field, "-1000000.00000"), "control 1008 takes at most 13 typed characters");
+    // A field without auto-scroll holds what fits its width in the dialog's font: a key
+    // that does not fit is refused, and a narrower one after it may still fit.
+    const struct {
+        const char* typed;
+        const char* held;
+    } cases[] = {{"-1000000.0005", "-1000000.0005"}, {"123456789012345", "123456789012"}, {"WWWWWWWWi", "WWWWWWWi"}};
+    for (const auto& c : cases) {
+        received.clear();
+        EXPECT_EQ(person::type(field, c.typed), "");
+        EXPECT_EQ(text(field), c.held);
+        const auto refused = std::strlen(c.typed) - std::strlen(c.held);
+        // Each key is reported as a change; a refused one is reported as refused first.
+        const auto all = commands();
+        EXPECT_EQ(std::count(all.begin(), all.end(), C{IDC_OFFSET, EN_MAXTEXT}), std::ptrdiff_t(refused)) << c.typed;
+        EXPECT_EQ(std::count(all.begin(), all.end(), C{IDC_OFFSET, EN_CHANGE}), std::ptrdiff_t(std::strlen(c.typed)));
+        EXPECT_EQ(hostsim::Host::instance().takeWarnings().size(), refused ? 1u : 0u);
+    }
     SendDlgItemMessage(d, IDC_COUNT, EM_LIMITTEXT, 2, 0);
-    EXPECT_EQ(person::type(item(d, IDC_COUNT), "123"), "control 1006 takes at most 2 typed characters");
+    EXPECT_EQ(person::type(item(d, IDC_COUNT), "123"), "");
+    EXPECT_EQ(text(item(d, IDC_COUNT)), "12");
+    EXPECT_EQ(hostsim::Host::instance().takeWarnings(),
+              std::vector<std::string>{"control 1006 refused 1 of 3 keystrokes: it holds \"12\""});
     EXPECT_EQ(person::type(item(d, IDC_STEP), "1a"), "control 1015 takes digits only");
     EXPECT_EQ(person::type(item(d, IDC_READONLY), "1"), "control 1021 is read-only");
     EXPECT_EQ(person::type(item(d, IDC_MODE), "x"), "control 1013 is a drop-down list without an edit field");
     EXPECT_EQ(person::type(item(d, IDC_EXTEND), "x"), "control 1004 takes no typing");
 }
 
-TEST_F(Dialogs, typing_into_a_combo_box_edits_its_field_and_leaves_no_entry_selected) {
+TEST_F(Dialogs, a_combo_box_list_follows_its_field_and_a_click_beside_the_open_list_takes_the_choice_back) {
     HWND d = make(IDD_CONTROLS);
     HWND combo = item(d, IDC_VESSELS);
     add(combo, CB_ADDSTRING, {"Carrier", "Segment"});
     SendMessage(combo, CB_SETCURSEL, 1, 0);
+    received.clear();
     EXPECT_EQ(person::type(combo, "Se"), "");
     EXPECT_EQ(text(combo), "Se");
-    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), CB_ERR);  // edited text stands for no entry
     using C = std::pair<WORD, WORD>;
-    EXPECT_EQ(commands(), (std::vector<C>{{IDC_VESSELS, CBN_EDITUPDATE}, {IDC_VESSELS, CBN_EDITCHANGE},
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_TYPES, CBN_SELENDCANCEL}, {IDC_TYPES, CBN_KILLFOCUS}, {IDC_VESSELS, CBN_SETFOCUS},
+                                          {IDC_VESSELS, CBN_EDITUPDATE}, {IDC_VESSELS, CBN_EDITCHANGE},
                                           {IDC_VESSELS, CBN_EDITUPDATE}, {IDC_VESSELS, CBN_EDITCHANGE}}));
-    EXPECT_EQ(hostsim::viewWindow(combo)->textLimit, 29u);  // 133 units less the arrow button
+    // Opening the list selects the entry the field begins; closing it keeps it.
+    EXPECT_EQ(person::closeUp(combo), "");
+    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 1);
+    // Typing while the list is open moves the selection with the field.
+    EXPECT_EQ(person::select(combo, "Segment"), "");
+    EXPECT_EQ(person::type(combo, "C"), "");
+    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(person::type(combo, "X"), "");
+    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(person::closeUp(combo), "");
+    // A click beside an open list closes it on the entry it opened on, and goes no further.
+    EXPECT_EQ(person::type(combo, "Car"), "");
+    EXPECT_EQ(person::select(combo, "Segment"), "");
+    received.clear();
+    EXPECT_EQ(person::click(item(d, IDC_EXTEND)), "");
+    EXPECT_EQ(commands(), (std::vector<C>{{IDC_VESSELS, CBN_SELENDCANCEL}, {IDC_VESSELS, CBN_CLOSEUP}}));
+    EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(hostsim::viewWindow(combo)->dropped);
 }
 
 TEST_F(Dialogs, an_arrow_click_notifies_the_change_before_it_happens) {

@@ -192,21 +192,26 @@ TEST_F(EditorTest, a_person_actions_reach_the_page_with_the_window_system_values
     pageLog();
     EXPECT_EQ(editor().select(kFirst, IDC_TYPES, "63"), "");
     EXPECT_EQ(editor().closeUp(kFirst, IDC_TYPES), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1001 code=7 from=ok sel=1 text=6",
+    // Opening the list takes the focus from the other page's list, which had it last.
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1",
+                                                   "A command id=1001 code=3 from=ok sel=1 text=6",
+                                                   "A command id=1001 code=7 from=ok sel=1 text=6",
                                                    "A command id=1001 code=1 from=ok sel=5 text=63",
                                                    "A command id=1001 code=10 from=ok sel=5 text=63",
                                                    "A command id=1001 code=8 from=ok sel=5 text=63"}));
     EXPECT_EQ(editor().check(kFirst, IDC_TRUNNIONS, true), "");
     EXPECT_EQ(editor().check(kFirst, IDC_TRUNNIONS, true), "");  // ticked already
     EXPECT_EQ(editor().click(kFirst, IDC_EXTEND), "");
-    // The first press takes the focus from the other page's list, which had it last.
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "A command id=1002 code=0 from=ok checked=1",
-                                                   "A command id=1004 code=0 from=ok"}));
+    // The first press takes the focus from the list.
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1001 code=10 from=ok sel=5 text=63",
+                                                   "A command id=1001 code=4 from=ok sel=5 text=63",
+                                                   "A command id=1002 code=0 from=ok checked=1", "A command id=1004 code=0 from=ok"}));
     EXPECT_EQ(editor().type(kFirst, IDC_OFFSET, "2.5"), "");
     auto typed = pageLog();
-    ASSERT_EQ(typed.size(), 6u);
-    EXPECT_EQ(typed[4], "A command id=1008 code=1024 from=ok text=2.5");  // EN_UPDATE
-    EXPECT_EQ(typed[5], "A command id=1008 code=768 from=ok text=2.5");   // EN_CHANGE
+    ASSERT_EQ(typed.size(), 7u);
+    EXPECT_EQ(typed[0], "A command id=1008 code=256 from=ok text=");       // EN_SETFOCUS: clicked into
+    EXPECT_EQ(typed[5], "A command id=1008 code=1024 from=ok text=2.5");  // EN_UPDATE
+    EXPECT_EQ(typed[6], "A command id=1008 code=768 from=ok text=2.5");   // EN_CHANGE
     EXPECT_EQ(editor().arrow(kFirst, IDC_COUNT_SPIN, true), "");
     EXPECT_EQ(editor().arrow(kFirst, IDC_COUNT_SPIN, false), "");
     EXPECT_EQ(pageLog(), (std::vector<std::string>{"A notify id=1007 code=deltapos pos=0 delta=-1 from=ok", "A vscroll code=4 pos=0",
@@ -214,7 +219,8 @@ TEST_F(EditorTest, a_person_actions_reach_the_page_with_the_window_system_values
                                                    "A notify id=1007 code=deltapos pos=0 delta=1 from=ok", "A vscroll code=4 pos=1",
                                                    "A vscroll code=8 pos=1"}));
     EXPECT_EQ(editor().select(kFirst, IDC_PALLETS, "Attachment 5"), "");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1009 code=1 from=ok sel=5"}));
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A command id=1008 code=512 from=ok text=2.5", "A command id=1009 code=4 from=ok sel=-1",
+                                                   "A command id=1009 code=1 from=ok sel=5"}));
     EXPECT_EQ(editor().view(kFirst, IDC_OFFSET)->text, "2.5");
     EXPECT_EQ(editor().view(kFirst, IDC_TRUNNIONS)->check, BST_CHECKED);
 }
@@ -244,7 +250,8 @@ TEST_F(EditorTest, closing_destroys_the_pages_and_their_handles_go_stale) {
     HWND combo = editor().control(kFirst, IDC_TYPES);
     HWND window = editor().window();
     editor().close();
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A destroy", "B destroy"}));
+    // The list that has the focus loses it first.
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "A destroy", "B destroy"}));
     EXPECT_FALSE(editor().isOpen());
     EXPECT_FALSE(IsWindow(page));
     EXPECT_FALSE(IsWindow(combo));
@@ -256,7 +263,7 @@ TEST_F(EditorTest, the_edited_vessel_leaving_closes_the_editor) {
     OBJHANDLE v = openOn("Probe1");
     host().destroyVessel(v);
     EXPECT_EQ(editor().show(kFirst), "the edited vessel Probe1 no longer exists; the editor was closed");
-    EXPECT_EQ(pageLog(), (std::vector<std::string>{"A destroy", "B destroy"}));
+    EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "A destroy", "B destroy"}));
     EXPECT_FALSE(editor().isOpen());
 }
 
@@ -265,9 +272,9 @@ TEST_F(EditorTest, reopening_initialises_new_pages_and_a_host_reset_forgets_them
     HWND first = editor().page(kFirst)->window;
     ASSERT_EQ(editor().open(v), "");
     auto lines = pageLog();
-    ASSERT_EQ(lines.size(), 9u);  // two destroyed, secInit, two made, with their focus notifications
-    EXPECT_EQ(lines[0], "A destroy");
-    EXPECT_EQ(lines[3], "A init vessel=Probe1 asked=Probe1 focus=1001 parent=yes");
+    ASSERT_EQ(lines.size(), 10u);  // the focus lost, two destroyed, secInit, two made, with their focus notifications
+    EXPECT_EQ(lines[1], "A destroy");
+    EXPECT_EQ(lines[4], "A init vessel=Probe1 asked=Probe1 focus=1001 parent=yes");
     EXPECT_FALSE(IsWindow(first));
     HWND second = editor().page(kFirst)->window;
     host().reset();
@@ -301,13 +308,14 @@ TEST_F(EditorTest, editor_lines_are_read_and_checked_before_a_run) {
     EXPECT_EQ(hostsim::parseEditorCommand("Seg \"Vessel show", c),
               "usage: editor VESSEL PAGE ACTION ... (PAGE in double quotes when it holds blanks)");
     EXPECT_EQ(hostsim::parseEditorCommand("Seg Payloads fly 1", c),
-              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide)");
+              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide, picture)");
     EXPECT_EQ(hostsim::checkEditorAction({"click"}), "usage: click ID");
     EXPECT_EQ(hostsim::checkEditorAction({"click", "x12"}), "\"x12\" is not a control id");
     EXPECT_EQ(hostsim::checkEditorAction({"show", "1"}), "usage: show");
     EXPECT_EQ(hostsim::checkEditorAction({"check", "1007", "maybe"}), "usage: check ID on|off");
     EXPECT_EQ(hostsim::checkEditorAction({"select", "1001"}), "usage: select ID TEXT");
     EXPECT_EQ(hostsim::checkEditorAction({"closeup", "1001"}), "");
+    EXPECT_EQ(hostsim::checkEditorAction({"picture", "page.bmp"}), "");
 }
 
 TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
@@ -322,17 +330,21 @@ TEST_F(EditorTest, script_actions_open_the_editor_for_the_named_vessel) {
     EXPECT_EQ(editor().view(kFirst, IDC_OFFSET)->text, "1 2");
     EXPECT_EQ(hostsim::editorAction("Nobody", "Payloads", {"show"}), "no vessel named Nobody");
     EXPECT_EQ(hostsim::editorAction("Probe1", "Payloads", {"fly"}),
-              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide)");
+              "unknown editor action \"fly\" (select, closeup, click, check, type, arrow, show, hide, picture)");
     pageLog();
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"show"}), "");
     EXPECT_EQ(editor().vessel(), two);
     auto lines = pageLog();
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "A destroy");
-    EXPECT_EQ(lines[2].rfind("secInit vessel=Probe2", 0), 0u);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "A command id=1008 code=512 from=ok text=1 2");  // the field that was typed into loses the focus
+    EXPECT_EQ(lines[1], "A destroy");
+    EXPECT_EQ(lines[3].rfind("secInit vessel=Probe2", 0), 0u);
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"click", "1022"}), "");
     EXPECT_EQ(pageLog(), (std::vector<std::string>{"B command id=1009 code=5 from=ok sel=-1", "B command id=1022 code=0 from=ok"}));
     EXPECT_EQ(hostsim::editorAction("Probe2", "Payloads", {"check", "1005", "on"}), "page \"Payloads\" has no control 1005");
+    // The emulated window system draws nothing to take a picture of.
+    EXPECT_NE(hostsim::editorAction("Probe2", "Payloads", {"picture", "page.bmp"}).find("needs a window system that draws"),
+              std::string::npos);
 }
 
 }  // namespace

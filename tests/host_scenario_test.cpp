@@ -240,4 +240,15 @@ TEST_F(HostScenario, sections_end_as_the_simulator_ends_them_and_unclosed_ones_n
     }
 }
 
+TEST_F(HostScenario, a_malformed_section_ends_where_a_section_the_host_reads_begins) {
+    const std::string text = "BEGIN_URLDESCBEGIN_URLDESC\n  Station.htm\nEND_URLDESC\nBEGIN_SHIPS\nA:Crate\nEND\n"
+                             "B:Crate\nEND\nEND_SHIPS\n";
+    ASSERT_EQ(host().loadScenarioText(text), "");
+    EXPECT_EQ(host().takeWarnings(), std::vector<std::string>{"line 1: BEGIN_URLDESCBEGIN_URLDESC has no "
+                                                              "END_URLDESCBEGIN_URLDESC; it ends before BEGIN_SHIPS of line 4"});
+    EXPECT_EQ(host().vesselCount(), 2u);
+    EXPECT_EQ(host().saveScenarioText(), "BEGIN_URLDESCBEGIN_URLDESC\n  Station.htm\nEND_URLDESC\n\nBEGIN_SHIPS\nA:Crate\nEND\n"
+                                         "B:Crate\nEND\nEND_SHIPS\n");
+}
+
 }  // namespace

@@ -330,7 +330,7 @@ TEST_F(TrussAnimation, SettingTheSolarDeploymentExtendsBlanketsAndMastAndStopsTh
     EXPECT_EQ(state(h, kDeploy), 1.0);
     EXPECT_NEAR(state(h, kExtend), 1.0, 1e-15);
     EXPECT_EQ(savedLine(h, "DEPLOYANIM"), "  DEPLOYANIM 0 1.000");
-    EXPECT_EQ(savedLine(h, "TRACKING"), "  TRACKING");
+    EXPECT_EQ(savedLine(h, "TRACKING"), "  TRACKING ");
     EXPECT_EQ(savedLine(h, "BASEANIM"), "  BASEANIM 0 0.400");
     EXPECT_EQ(state(h, kBase), 0.4);
 }

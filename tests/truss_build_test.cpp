@@ -298,7 +298,7 @@ TEST_F(TrussBuild, ShowTrunnionsAddsAndRemovesTheTrunnionMeshOfABaseSegment) {
     truss(h).ShowTrunnions(true);
     ASSERT_EQ(UsedMeshes(v(h)).size(), 2u);
     EXPECT_EQ(v(h).meshes[1].name, "Truss\\BaseTrunnions");
-    EXPECT_EQ(host().saveVesselLines(h).end()[-2], "  STS");
+    EXPECT_EQ(host().saveVesselLines(h).end()[-2], "  STS ");
 
     truss(h).ShowTrunnions(true);  // already shown: no second mesh
     EXPECT_EQ(UsedMeshes(v(h)).size(), 2u);

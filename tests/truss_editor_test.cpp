@@ -260,18 +260,20 @@ TEST_F(TrussEditorPage, ChoosingTheSameTypeRebuildsNothingAndKeepsTheTrackingBox
     EXPECT_EQ(enabled(), (Ids{kTypeList, kExtendArrays, kDone, kResetTracking, kRetractArrays, kSunTracking}));
 }
 
-TEST_F(TrussEditorPage, ClosingTheListWithTypedTextAndNoEntrySelectedChangesNothing) {
-    OBJHANDLE h = open({"TYPE 2", "STS"});
-    ASSERT_EQ(editor().type(kPage, kTypeList, "63"), "");
-    ASSERT_EQ(view(kTypeList).selection, -1);
-    const Lines before = trussLines(h);
-    host().journal().enable();
-    ASSERT_EQ(editor().closeUp(kPage, kTypeList), "");
-    EXPECT_EQ(changeCount(), 0u);
-    EXPECT_EQ(meshes(h), (Lines{"0:Truss\\Base2", "1:Truss\\BaseTrunnions"}));
-    EXPECT_EQ(trussLines(h), before);
-    EXPECT_EQ(enabled(), (Ids{kTypeList, kDone, kTrunnions}));
-    EXPECT_TRUE(checked(kTrunnions));
+TEST_F(TrussEditorPage, ClosingTheListOnTypedTextTakesTheFirstEntryItBeginsOrChangesNothing) {
+    const struct {
+        const char* typed;
+        int type;  // 2: unchanged
+    } cases[] = {{"61", 61}, {"1", 12}, {"7", 2}};
+    for (const auto& c : cases) {
+        OBJHANDLE h = open({"TYPE 2", "STS"});
+        ASSERT_EQ(editor().type(kPage, kTypeList, c.typed), "");
+        ASSERT_EQ(view(kTypeList).selection, -1);
+        ASSERT_EQ(editor().closeUp(kPage, kTypeList), "");
+        EXPECT_EQ(trussLines(h).front(), "  TYPE " + std::to_string(c.type)) << c.typed;
+        EXPECT_EQ(checked(kTrunnions), c.type == 2) << c.typed;
+        fresh();
+    }
 }
 
 // ---- Equipment ----
@@ -280,7 +282,7 @@ TEST_F(TrussEditorPage, TrunnionBoxShowsAndRemovesTheTrunnions) {
     OBJHANDLE h = open({"TYPE 2"});
     ASSERT_EQ(editor().check(kPage, kTrunnions, true), "");
     EXPECT_EQ(meshes(h), (Lines{"0:Truss\\Base2", "1:Truss\\BaseTrunnions"}));
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS", "  RADANIM 0 0.00"}));
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS ", "  RADANIM 0 0.00"}));
     ASSERT_EQ(editor().check(kPage, kTrunnions, false), "");
     EXPECT_EQ(meshes(h), (Lines{"0:Truss\\Base2"}));
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  RADANIM 0 0.00"}));
@@ -331,7 +333,7 @@ TEST_F(TrussEditorPage, SunTrackingBoxSetsOnlyTheFlag) {
     host().journal().enable();
     ASSERT_EQ(editor().check(kPage, kSunTracking, true), "");
     EXPECT_EQ(changeCount(), 0u);
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING ", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
     ASSERT_EQ(editor().check(kPage, kSunTracking, false), "");
     EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  BASEANIM 0 0.300", "  BOXANIM 0 0.000"}));
 }

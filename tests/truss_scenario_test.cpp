@@ -51,7 +51,7 @@ TEST_F(TrussScenario, EachRecognisedKeyWritesItsConfirmingLogLine) {
 
 TEST_F(TrussScenario, KeysMatchInAnyCase) {
     OBJHANDLE h = make("P", "Truss", {"type 63", "Tracking", "bAsEaNiM 0 0.25", "boxanim 0 0.5"});
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING", "  BASEANIM 0 0.250",
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.000", "  TRACKING ", "  BASEANIM 0 0.250",
                                     "  BOXANIM 0 0.500"}));
 }
 
@@ -60,7 +60,7 @@ TEST_F(TrussScenario, AKeyTakesAnyLineThatBeginsWithIt) {
     OBJHANDLE h = make("B", "Truss", {"TYPE2", "STS0"});
     EXPECT_EQ(host().journal().count("ParseScenarioLineEx"), 0u);
     host().journal().enable(false);
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS", "  RADANIM 0 0.00"}));
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 2", "  STS ", "  RADANIM 0 0.00"}));
     EXPECT_EQ(trussLog(), (Lines{"**Type Loaded", "**STS Loaded"}));
 }
 
@@ -195,7 +195,7 @@ TEST_F(TrussScenario, AStateOutsideZeroToOneIsStoredWithoutACheck) {
 
 TEST_F(TrussScenario, BaseSegmentWritesStsAndARadanimLineWithTwoDecimals) {
     OBJHANDLE sts = make("A", "Truss", {"TYPE 2", "STS"});
-    EXPECT_EQ(trussLines(sts), (Lines{"  TYPE 2", "  STS", "  RADANIM 0 0.00"}));
+    EXPECT_EQ(trussLines(sts), (Lines{"  TYPE 2", "  STS ", "  RADANIM 0 0.00"}));
     OBJHANDLE plain = make("B", "Truss", {"TYPE 2", "RADANIM 0 0.126"});
     EXPECT_EQ(trussLines(plain), (Lines{"  TYPE 2", "  RADANIM 0 0.13"}));
 }
@@ -217,7 +217,7 @@ TEST_F(TrussScenario, RadiatorSegmentWritesItsDeploymentWithTwoDecimals) {
 TEST_F(TrussScenario, SolarSegmentWritesItsStatesWithThreeDecimalsAndTrackingBetween) {
     OBJHANDLE h = make("P", "Truss", {"TYPE 63", "DEPLOYANIM 0 0.12345", "BASEANIM 0 0.9996", "BOXANIM 0 0.0625",
                                       "TRACKING"});
-    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.123", "  TRACKING", "  BASEANIM 0 1.000",
+    EXPECT_EQ(trussLines(h), (Lines{"  TYPE 63", "  DEPLOYANIM 0 0.123", "  TRACKING ", "  BASEANIM 0 1.000",
                                     "  BOXANIM 0 0.062"}));
 }
 

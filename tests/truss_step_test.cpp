@@ -397,7 +397,7 @@ TEST_F(TrussStep, TrackingSwitchedOnDuringHomingRunsBothAndKeepsTheFlagUntilArri
         ASSERT_EQ(base.size(), 2u);
         EXPECT_NEAR(state(h, kBase), 0.246, 1e-12);
     }
-    EXPECT_EQ(savedLine(h, "TRACKING"), "  TRACKING");
+    EXPECT_EQ(savedLine(h, "TRACKING"), "  TRACKING ");
 }
 
 // ---- Grapple release ----

@@ -102,7 +102,7 @@ void TrussPage::Open(HWND page, Truss* segment) {
 void TrussPage::ChooseType(HWND page) {
     HWND list = GetDlgItem(page, IDC_TYPE_LIST);
     const LRESULT index = SendMessage(list, CB_GETCURSEL, 0, 0);
-    // Text typed into the field selects no entry: there is no type to act on.
+    // No entry begins the text typed into the field: there is no type to act on.
     if (index < 0) return;
     const LRESULT length = SendMessage(list, CB_GETLBTEXTLEN, WPARAM(index), 0);
     if (length < 0) return;

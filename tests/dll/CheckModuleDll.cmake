@@ -6,7 +6,10 @@
 #   DIALOGS  the numbers of the dialog resources it must hold
 #   IMPORTS  "dll:name" pairs: the DLL must import a function whose (mangled) name
 #            holds `name` from `dll`
-#   ALLOWED  the DLLs it may import from, besides the system's own
+#   SIMULATOR  the simulator's executable, the one DLL it may import from besides the
+#            system's own
+#   DECORATED  the interface's functions under the names the simulator exports them by
+#            (cmake/InterfaceNames.cmake): every import from SIMULATOR must be one
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -91,8 +94,17 @@ endforeach()
 set(system_dlls kernel32.dll user32.dll gdi32.dll comctl32.dll msvcrt.dll ucrtbase.dll)
 foreach(dll IN LISTS dlls)
   string(TOLOWER "${dll}" lower)
-  if(NOT lower IN_LIST system_dlls AND NOT lower MATCHES "^api-ms-win-crt-" AND NOT dll IN_LIST ALLOWED)
+  if(NOT lower IN_LIST system_dlls AND NOT lower MATCHES "^api-ms-win-crt-" AND NOT dll STREQUAL SIMULATOR)
     string(APPEND errors "  needs ${dll}\n")
+  endif()
+endforeach()
+
+# Nothing from the simulator but its interface, under its decorations.
+file(STRINGS ${DECORATED} interface)
+list(TRANSFORM interface REPLACE "^.*\t" "")
+foreach(import IN LISTS imported_${SIMULATOR})
+  if(NOT import IN_LIST interface)
+    string(APPEND errors "  imports ${import} from ${SIMULATOR}, which is no function of the interface\n")
   endif()
 endforeach()
 

@@ -38,17 +38,25 @@ std::string textOf(HWND wnd) {
 
 void log(std::string line) { oapiWriteLog(line.data()); }
 
+// A number as text, through the C runtime: the Windows build of this module has libc++'s
+// headers without its library, which holds std::to_string.
+std::string decimal(long long n) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%lld", n);
+    return text;
+}
+
 // What the page sees of the control that sent a command, at the moment it arrives.
 std::string stateOf(HWND dialog, int id, HWND control) {
     switch (id) {
     case IDC_TRUNNIONS:
-    case IDC_TRACKING: return " checked=" + std::to_string(IsDlgButtonChecked(dialog, id));
+    case IDC_TRACKING: return " checked=" + decimal(IsDlgButtonChecked(dialog, id));
     case IDC_TYPES:
     case IDC_VESSELS:
     case IDC_MODE:
-        return " sel=" + std::to_string(SendMessage(control, CB_GETCURSEL, 0, 0)) + " text=" + textOf(control);
+        return " sel=" + decimal(SendMessage(control, CB_GETCURSEL, 0, 0)) + " text=" + textOf(control);
     case IDC_PALLETS:
-    case IDC_POINTS: return " sel=" + std::to_string(SendMessage(control, LB_GETCURSEL, 0, 0));
+    case IDC_POINTS: return " sel=" + decimal(SendMessage(control, LB_GETCURSEL, 0, 0));
     case IDC_COUNT:
     case IDC_OFFSET:
     case IDC_STEP: return " text=" + textOf(control);
@@ -66,7 +74,7 @@ INT_PTR Report(const char* page, HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         SendMessage(dialog, WM_SCNEDITOR, SE_GETVESSEL, reinterpret_cast<LPARAM>(&asked));
         HWND focus = reinterpret_cast<HWND>(wParam);
         log(p + " init vessel=" + nameOf(reinterpret_cast<OBJHANDLE>(lParam)) + " asked=" + nameOf(asked) +
-            " focus=" + std::to_string(focus ? GetDlgCtrlID(focus) : 0) + " parent=" + (GetParent(dialog) ? "yes" : "no"));
+            " focus=" + decimal(focus ? GetDlgCtrlID(focus) : 0) + " parent=" + (GetParent(dialog) ? "yes" : "no"));
         if (p == "A") {
             HWND types = GetDlgItem(dialog, IDC_TYPES);
             for (const char* code : {"2", "6", "12", "18", "61", "63"})
@@ -85,15 +93,15 @@ INT_PTR Report(const char* page, HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         HWND from = reinterpret_cast<HWND>(lParam);
-        log(p + " command id=" + std::to_string(id) + " code=" + std::to_string(HIWORD(wParam)) +
+        log(p + " command id=" + decimal(id) + " code=" + decimal(HIWORD(wParam)) +
             " from=" + (from == GetDlgItem(dialog, id) ? "ok" : "bad") + stateOf(dialog, id, from));
         return id == IDC_DONE ? FALSE : TRUE;  // "<< Done" is the editor's
     }
     case WM_NOTIFY: {
         auto* nm = reinterpret_cast<NMUPDOWN*>(lParam);
         bool deltaPos = nm->hdr.code == UDN_DELTAPOS;
-        log(p + " notify id=" + std::to_string(wParam) + " code=" + (deltaPos ? "deltapos" : std::to_string(nm->hdr.code)) +
-            " pos=" + std::to_string(nm->iPos) + " delta=" + std::to_string(nm->iDelta) +
+        log(p + " notify id=" + decimal(wParam) + " code=" + (deltaPos ? "deltapos" : decimal(nm->hdr.code)) +
+            " pos=" + decimal(nm->iPos) + " delta=" + decimal(nm->iDelta) +
             " from=" + (nm->hdr.hwndFrom == GetDlgItem(dialog, int(wParam)) && nm->hdr.idFrom == wParam ? "ok" : "bad"));
         if (deltaPos && wParam == IDC_STEP_SPIN && nm->iPos + nm->iDelta > 5) {
             SetWindowLongPtr(dialog, DWLP_MSGRESULT, TRUE);
@@ -102,9 +110,9 @@ INT_PTR Report(const char* page, HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         return FALSE;
     }
     case WM_VSCROLL:
-        log(p + " vscroll code=" + std::to_string(LOWORD(wParam)) + " pos=" + std::to_string(HIWORD(wParam)));
+        log(p + " vscroll code=" + decimal(LOWORD(wParam)) + " pos=" + decimal(HIWORD(wParam)));
         return TRUE;
-    case WM_SHOWWINDOW: log(p + " show " + std::to_string(wParam)); return TRUE;
+    case WM_SHOWWINDOW: log(p + " show " + decimal(wParam)); return TRUE;
     case WM_DESTROY: log(p + " destroy"); return TRUE;
     default: return FALSE;
     }

@@ -9,6 +9,7 @@
 
 #include "AddonFiles.h"
 #include "LogFile.h"
+#include "ModuleLayout.h"
 #include "Registry.h"
 #include "SharedObject.h"
 #include "Text.h"
@@ -467,7 +468,11 @@ OBJHANDLE Host::createVessel(const VesselBlock& block) {
             writeLog("Module " + m->name + " has no ovcInit; " + name + " is a plain vessel");
         }
     }
-    if (!v->iface) v->iface = new PlainVessel(v->handle, 1);
+    if (!v->iface) {
+        auto* plain = new PlainVessel(v->handle, 1);
+        shareHostVessel(*plain);  // modules may ask it for its type
+        v->iface = plain;
+    }
     if (v->iface->Version() >= 1) v->withCallbacks = static_cast<VESSEL2*>(v->iface);
 
     VESSEL2* callbacks = v->callbacks();

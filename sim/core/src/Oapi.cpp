@@ -115,8 +115,8 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
 namespace {
 void writeLine(FILEHANDLE scn, const char* item, const std::string& value) {
     ScenarioFile* f = Registry::get().files.get(scn);
-    std::string line = "  " + std::string(item ? item : "");
-    if (!value.empty()) line += " " + value;
+    // One blank after the key also when the value is empty, as the simulator writes it.
+    std::string line = "  " + std::string(item ? item : "") + " " + value;
     journal().record("oapiWriteScenario" + line);
     if (f && f->writing) f->lines.push_back(std::move(line));
 }

@@ -308,6 +308,13 @@ bool endsSection(std::string_view raw, std::string_view tag, bool bareEnd) {
     return rest.empty() || rest.front() == ' ' || rest.front() == '\t';
 }
 
+// A line that opens one of the sections the host reads itself.
+bool opensKnownSection(std::string_view item) {
+    if (!istartsWith(item, "BEGIN_")) return false;
+    const std::string_view tag = firstWord(item.substr(6));
+    return iequals(tag, "DESC") || iequals(tag, "ENVIRONMENT") || iequals(tag, "FOCUS") || iequals(tag, "SHIPS");
+}
+
 struct DateScale {
     const char* name;
     double (*toMjd)(double);
@@ -441,11 +448,22 @@ std::string Host::loadScenarioText(const std::string& fileText) {
         auto unclosed = [&] { return where(begin) + std::string(line) + " has no END_" + std::string(tag); };
 
         if (section.kind == Section::Kind::Other) section.lines.emplace_back(lines[i]);
+        bool cutShort = false;
         for (++i; i < lines.size() && !endsSection(lines[i], tag, bareEnd); ++i) {
             std::string_view item = clean(lines[i]);
             switch (section.kind) {
             case Section::Kind::Description:
+                section.lines.emplace_back(lines[i]);
+                break;
             case Section::Kind::Other:
+                // The simulator finds each section it knows by its tag, so a malformed
+                // section ends where one of those begins.
+                if (opensKnownSection(item)) {
+                    warn(where(begin) + std::string(line) + " has no END_" + std::string(tag) + "; it ends before " +
+                         std::string(item) + " of line " + std::to_string(i + 1));
+                    cutShort = true;
+                    break;
+                }
                 section.lines.emplace_back(lines[i]);
                 break;
             case Section::Kind::Environment:
@@ -500,6 +518,14 @@ std::string Host::loadScenarioText(const std::string& fileText) {
                 break;
             }
             }
+            if (cutShort) break;
+        }
+        if (cutShort) {
+            // Blank lines before the next section are the writer's to put, as between any two.
+            while (clean(section.lines.back()).empty()) section.lines.pop_back();
+            scenario_.sections.push_back(std::move(section));
+            --i;  // the known section's line is read again, as its own section
+            continue;
         }
         if (i >= lines.size()) return unclosed();
         if (section.kind == Section::Kind::Other) section.lines.emplace_back(lines[i]);

@@ -7,6 +7,7 @@
 
 #include "hostsim/Host.h"
 #include "hostsim/Scene.h"
+#include "ModuleLayout.h"
 
 namespace hostsim {
 
@@ -61,7 +62,7 @@ Motion ownMotion(const Vessel& v, const AnimationComponent& c) {
     Motion none;
     if (!c.transform || c.animation >= v.animations.size()) return none;
     const double f = fractionOf(c, v.animations[c.animation].state);
-    switch (c.transform->Type()) {
+    switch (transformType(*c.transform)) {
         case MGROUP_TRANSFORM::ROTATE: {
             const auto& r = static_cast<const MGROUP_ROTATE&>(*c.transform);
             return rotation(r.ref, r.axis, double(r.angle) * f);

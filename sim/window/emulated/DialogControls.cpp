@@ -231,7 +231,7 @@ LRESULT comboMessage(HWND h, Window& w, UINT msg, WPARAM wParam, LPARAM lParam) 
         if ((w.style & 0x3) == CBS_SIMPLE) return TRUE;
         if (wParam && !w.dropped) {
             command(h, CBN_DROPDOWN);
-            if (Window* again = find(h)) again->dropped = true;
+            if (Window* again = find(h)) listOpened(*again);
         } else if (!wParam && w.dropped) {
             // Closed without a click on an entry: the choice ends as cancelled.
             command(h, CBN_SELENDCANCEL);
@@ -386,11 +386,47 @@ std::size_t copyText(const std::string& text, char* buffer, WPARAM size) {
     return n;
 }
 
-bool textBefore(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
-    });
+namespace {
+
+// The system's order of characters when it compares text: blanks and punctuation,
+// then digits, then letters (either case alike); other bytes last, in their order.
+constexpr std::string_view kPunctuationOrder = " !\"#$%&()*,./:;?@[\\]^_`{|}~+<=>";
+
+int characterWeight(char c) {
+    if (auto at = kPunctuationOrder.find(c); at != std::string_view::npos) return int(at);
+    const int digits = int(kPunctuationOrder.size()), letters = digits + 10, others = letters + 26;
+    if (c >= '0' && c <= '9') return digits + (c - '0');
+    if (lower(c) >= 'a' && lower(c) <= 'z') return letters + (lower(c) - 'a');
+    return others + static_cast<unsigned char>(c);
 }
+
+// Hyphens and apostrophes count only where the text is otherwise equal ("co-op" and
+// "coop" stand side by side), the apostrophe before the hyphen.
+bool ignoredAtFirst(char c) { return c == '-' || c == '\''; }
+
+}  // namespace
+
+int compareText(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (true) {
+        while (i < a.size() && ignoredAtFirst(a[i])) ++i;
+        while (j < b.size() && ignoredAtFirst(b[j])) ++j;
+        if (i == a.size() || j == b.size()) break;
+        if (int d = characterWeight(a[i]) - characterWeight(b[j])) return d < 0 ? -1 : 1;
+        ++i, ++j;
+    }
+    if (i != a.size() || j != b.size()) return i == a.size() ? -1 : 1;
+    // Equal but for hyphens and apostrophes: their places, then which they are, decide.
+    std::vector<std::pair<std::size_t, int>> marksA, marksB;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (ignoredAtFirst(a[k])) marksA.emplace_back(k, a[k] == '-');
+    for (std::size_t k = 0; k < b.size(); ++k)
+        if (ignoredAtFirst(b[k])) marksB.emplace_back(k, b[k] == '-');
+    if (marksA == marksB) return 0;
+    return marksA < marksB ? -1 : 1;
+}
+
+bool textBefore(const std::string& a, const std::string& b) { return compareText(a, b) < 0; }
 
 int findEntry(const std::vector<ListEntry>& entries, int start, std::string_view text, bool exact) {
     int n = int(entries.size());
@@ -398,10 +434,21 @@ int findEntry(const std::vector<ListEntry>& entries, int start, std::string_view
     int first = (start < 0 || start >= n) ? 0 : start + 1;
     for (int k = 0; k < n; ++k) {
         int i = (first + k) % n;
-        const std::string& e = entries[std::size_t(i)].text;
-        if (exact ? iequals(e, text) : istartsWith(e, text)) return i;
+        std::string_view e = entries[std::size_t(i)].text;
+        if (compareText(exact ? e : e.substr(0, text.size()), text) == 0) return i;
     }
     return -1;
+}
+
+void selectFromField(Window& combo) {
+    bool found = combo.dropped && !combo.text.empty();
+    combo.selection = found ? findEntry(combo.entries, -1, combo.text, false) : -1;
+}
+
+void listOpened(Window& combo) {
+    combo.dropped = true;
+    if (!dropDownList(combo)) selectFromField(combo);
+    combo.droppedIndex = combo.selection;
 }
 
 void clickButton(HWND button) {

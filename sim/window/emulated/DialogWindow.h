@@ -58,6 +58,7 @@ struct Window {
     int selection = -1;
     int topIndex = 0;
     bool dropped = false;
+    int droppedIndex = -1;  // the selection as the list opened
 
     // Up-down controls: the default range runs from 100 down to 0.
     int lower = 100, upper = 0, position = 0;
@@ -94,17 +95,28 @@ void setUpDownPosition(HWND upDown, int pos);
 void readBuddyPosition(HWND upDown);
 // WM_GETTEXT: copies as much of the text as fits with its terminating null; the count copied.
 std::size_t copyText(const std::string& text, char* buffer, WPARAM size);
-// The order in which sorted lists keep their entries: text ignoring case.
+// Compares texts as the system does for lists: ignoring case, punctuation before
+// digits before letters, hyphens and apostrophes only where all else is equal.
+// Negative, 0 or positive.
+int compareText(std::string_view a, std::string_view b);
+// The order in which sorted lists keep their entries.
 bool textBefore(const std::string& a, const std::string& b);
-// The first entry at or after `start` (wrapping) whose text begins with `prefix`,
-// or equals it when `exact`, ignoring case; -1 if none. `start` -1 searches all.
+// The first entry after `start` (wrapping) whose text begins with `text`, or equals
+// it when `exact`, as compareText compares; -1 if none. `start` -1 searches all.
 int findEntry(const std::vector<ListEntry>& entries, int start, std::string_view text, bool exact);
+// An editable combo box whose list is open selects the first entry that begins
+// with the text of its field (none for an empty field); a closed one selects none.
+void selectFromField(Window& combo);
+// Opens a combo box's list once the combo box has told its dialog: an editable one
+// selects the entry its field begins, and the selection is kept to go back to.
+void listOpened(Window& combo);
 // Whether code at this address is still mapped, so that a window whose module is
 // gone is not called.
 bool codeIsMapped(const void* code);
 
-// How many characters a person can type into an edit field or a combo box's field.
-std::size_t typingCapacity(const Window& w);
+// Whether an edit field, or a combo box's field, can hold the text: within its limit
+// and, unless it scrolls, within its width in the dialog's font.
+bool fieldHolds(const Window& w, std::string_view text);
 
 // "control 1002", "dialog" and the like, for error texts.
 std::string describe(const Window& w);

@@ -322,6 +322,13 @@ bool destroyWindow(HWND wnd) {
     std::vector<HWND> tree;
     win::collectTree(wnd, tree);
     for (HWND h : tree) win::find(h)->destroying = true;
+    // The window that has the focus loses it first, and tells its dialog as it does
+    // (a combo box closes its list): the window system hides what it destroys.
+    if (HWND f = win::focused(); std::find(tree.begin(), tree.end(), f) != tree.end()) {
+        win::focused() = nullptr;
+        win::focusChanged(f, false, nullptr);
+    }
+    if (!(w = win::find(wnd))) return true;
     w->style &= ~WS_VISIBLE;
     for (HWND h : tree) win::send(h, WM_DESTROY, 0, 0);
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) win::send(*it, WM_NCDESTROY, 0, 0);
@@ -362,7 +369,7 @@ std::optional<WindowView> viewWindow(HWND wnd) {
     v.entries = w->entries;
     v.selection = w->selection;
     v.dropped = w->dropped;
-    if (w->kind == WindowKind::Edit || w->kind == WindowKind::ComboBox) v.textLimit = win::typingCapacity(*w);
+    if (w->kind == WindowKind::Edit || w->kind == WindowKind::ComboBox) v.textLimit = w->textLimit;
     if (w->kind == WindowKind::ComboBox && (w->style & 0x3) == CBS_DROPDOWNLIST)
         v.text = w->selection >= 0 ? w->entries[std::size_t(w->selection)].text : std::string();
     v.lower = w->lower;

@@ -28,6 +28,10 @@ void WindowSystem::reset() {
     forgetWindows();
 }
 
+std::string windowPicture(HWND, const std::filesystem::path&) {
+    return "a picture of a page needs a window system that draws: run hostsim.exe (under Wine on Linux)";
+}
+
 bool classRegistered(const std::string& name, HINSTANCE instance) {
     return WindowSystem::instance().findClass(name, instance) != nullptr;
 }

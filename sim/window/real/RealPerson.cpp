@@ -1,8 +1,9 @@
-// A person's actions on the real window system: each is the message a mouse click or
-// keystroke brings the real control (BM_CLICK, WM_CHAR, button presses on an up-down
-// control's arrows), so that the control itself changes and tells its dialog what it
-// tells it; where the change comes from the control's list, which a click reaches only
-// on screen, the host selects the entry and sends the notification the control would.
+// A person's actions on the real window system, played with real input on the display:
+// mouse clicks at the control's place and keystrokes through SendInput, so that the
+// window system itself decides where a click or a key goes (an open drop-down list
+// holds the mouse) and the controls change and tell their dialogs what they tell them.
+// Choosing an entry in an open list is the one step done with messages: the host
+// selects the entry and sends the notification the control would.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +13,7 @@
 #include "ListChoice.h"
 #include "RealWindow.h"
 #include "hostsim/Dialogs.h"
+#include "hostsim/Host.h"
 
 namespace hostsim::person {
 
@@ -43,6 +45,55 @@ void notifyParent(HWND control, WORD code) {
 bool simpleCombo(HWND h) { return (styleOf(h) & 0x3) == CBS_SIMPLE; }
 bool dropped(HWND h) { return SendMessageA(h, CB_GETDROPPEDSTATE, 0, 0) != 0; }
 
+// Whether a click at this point of the screen lands on the control (or a window inside it).
+bool lands(HWND control, POINT onScreen) {
+    HWND there = WindowFromPoint(onScreen);
+    return there == control || IsChild(control, there);
+}
+
+// Clicks the left button at a point of the control's client area, or, where an open
+// list covers that point, at the nearest point of the control that shows.
+std::string clickAt(HWND h, POINT inClient) {
+    RECT client{};
+    GetClientRect(h, &client);
+    POINT at = inClient;
+    ClientToScreen(h, &at);
+    if (!lands(h, at)) {
+        bool found = false;
+        for (LONG y = client.top + 1; y < client.bottom && !found; y += 2)
+            for (LONG x = client.left + 1; x < client.right && !found; x += 2) {
+                POINT p{x, y};
+                ClientToScreen(h, &p);
+                if ((found = lands(h, p))) at = p;
+            }
+        if (!found) return describe(h) + " is covered where a click would reach it";
+    }
+    if (!real::click(at)) return "the window system took no mouse input";
+    return {};
+}
+
+POINT centreOf(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+std::string clickCentre(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return clickAt(h, centreOf(r));
+}
+
+// The arrow button of a combo box, in its client area.
+std::string clickComboArrow(HWND h) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(h, &info)) return describe(h) + " shows no arrow button";
+    return clickAt(h, centreOf(info.rcButton));
+}
+
+// Opens a combo box's list as a click on its arrow does; true when it is open.
+bool openList(HWND h, std::string& error) {
+    error = clickComboArrow(h);
+    return error.empty() && IsWindow(h) && dropped(h);
+}
+
 }  // namespace
 
 std::string select(HWND h, const std::string& text) {
@@ -55,17 +106,22 @@ std::string select(HWND h, const std::string& text) {
         if (style & LBS_NOSEL) return self + " lets no entry be selected";
         if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) return self + " is a multiple-selection list, which is not supported";
         if (i < 0) return self + " has no entry " + inQuotes(text);
-        SendMessageA(h, LB_SETCURSEL, WPARAM(i), 0);
-        // A click notifies even when the entry was selected already.
-        if (style & LBS_NOTIFY) notifyParent(h, LBN_SELCHANGE);
-        real::settle();
-        return {};
+        // The entry is scrolled into sight, as a person scrolls to it, and clicked.
+        RECT item{}, client{};
+        GetClientRect(h, &client);
+        SendMessageA(h, LB_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+        if (item.top < client.top || item.bottom > client.bottom) {
+            SendMessageA(h, LB_SETTOPINDEX, WPARAM(i), 0);
+            SendMessageA(h, LB_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+        }
+        item.bottom = std::min(item.bottom, client.bottom);
+        return clickAt(h, centreOf(item));
     }
     if (kind != WindowKind::ComboBox) return self + " is not a list";
     if (i < 0) return self + " has no entry " + inQuotes(text);
     if (!simpleCombo(h) && !dropped(h)) {
-        SendMessageA(h, CB_SHOWDROPDOWN, TRUE, 0);  // the control tells its dialog CBN_DROPDOWN
-        if (!IsWindow(h)) return "the combo box was destroyed when its list opened";
+        std::string error;
+        if (!openList(h, error)) return error;  // a click that only closed another list
         // The page may have filled the list anew as it opened.
         if ((i = pickEntry(real::entriesOf(h), text)) < 0)
             return self + " has no entry " + inQuotes(text) + " once its list is open";
@@ -79,12 +135,14 @@ std::string select(HWND h, const std::string& text) {
 std::string closeUp(HWND h) {
     if (auto why = blocked(h); !why.empty()) return why;
     if (real::kindOf(h) != WindowKind::ComboBox || simpleCombo(h)) return describe(h) + " has no list to close";
+    // A click on the arrow opens the list, if it is closed; F4 closes it and keeps the
+    // entry chosen (a click beside the list would take the choice back).
     if (!dropped(h)) {
-        SendMessageA(h, CB_SHOWDROPDOWN, TRUE, 0);
-        if (!IsWindow(h)) return "the combo box was destroyed when its list opened";
+        std::string error;
+        if (!openList(h, error)) return error;  // a click that only closed another list
     }
-    SendMessageA(h, CB_SHOWDROPDOWN, FALSE, 0);  // the control tells its dialog CBN_CLOSEUP
-    real::settle();
+    if (GetFocus() != real::comboEdit(h) && GetFocus() != h) return describe(h) + " does not have the focus to take F4";
+    if (!real::pressKey(VK_F4)) return "the window system took no keyboard input";
     return {};
 }
 
@@ -93,10 +151,7 @@ std::string click(HWND h) {
     switch (real::kindOf(h)) {
     case WindowKind::PushButton:
     case WindowKind::CheckBox:
-    case WindowKind::RadioButton:
-        SendMessageA(h, BM_CLICK, 0, 0);
-        real::settle();
-        return {};
+    case WindowKind::RadioButton: return clickCentre(h);
     case WindowKind::GroupBox: return describe(h) + " is a group box, which takes no clicks";
     default: return describe(h) + " is not a button";
     }
@@ -108,9 +163,7 @@ std::string setCheck(HWND h, bool on) {
     if (kind != WindowKind::CheckBox && kind != WindowKind::RadioButton) return describe(h) + " is not a check box";
     if ((SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED) == on) return {};
     if (kind == WindowKind::RadioButton && !on) return describe(h) + " is a radio button: choose another one to clear it";
-    SendMessageA(h, BM_CLICK, 0, 0);
-    real::settle();
-    return {};
+    return clickCentre(h);
 }
 
 std::string type(HWND h, const std::string& text) {
@@ -127,23 +180,31 @@ std::string type(HWND h, const std::string& text) {
     HWND field = edit ? h : real::comboEdit(h);
     if (!field) return self + " has no edit field";
 
-    // The person selects what the field holds and types over it, a key at a time;
-    // an empty text is the Delete key on the selection. The field takes the keys
-    // itself and tells its dialog (or its combo box) of every change.
-    SendMessageA(field, EM_SETSEL, 0, -1);
-    if (text.empty()) {
-        SendMessageA(field, WM_KEYDOWN, VK_DELETE, 1);
-        SendMessageA(field, WM_KEYUP, VK_DELETE, LPARAM(0xC0000001));
+    // The person clicks into the field unless it has the focus; a click that only
+    // closed an open list is followed by another.
+    for (int clicks = 0; GetFocus() != field && clicks < 2; ++clicks) {
+        if (auto why = blocked(h); !why.empty()) return why;
+        if (auto err = clickCentre(field); !err.empty()) return err;
     }
+    if (auto why = blocked(h); !why.empty()) return why;
+    if (GetFocus() != field) return self + " did not take the focus";
+
+    // Then selects what the field holds (Home, Shift+End) and types over it, a key
+    // at a time; an empty text is the Delete key on the selection. The field takes
+    // the keys itself, refuses those it cannot hold, and tells its dialog (or its
+    // combo box) of every change.
+    real::pressKey(VK_HOME);
+    real::pressKey(VK_END, true);
+    if (text.empty()) real::pressKey(VK_DELETE);
     for (std::size_t k = 0; k < text.size(); ++k) {
         if (auto why = blocked(h); !why.empty()) return why + " (after " + std::to_string(k) + " keystrokes)";
-        SendMessageA(field, WM_CHAR, WPARAM(static_cast<unsigned char>(text[k])), 1);
+        real::typeCharacter(text[k]);
     }
-    real::settle();
     if (!IsWindow(field)) return {};
-    // A field that does not scroll refuses the keys that do not fit its width.
-    const std::size_t took = real::windowText(field).size();
-    if (took < text.size()) return self + " takes at most " + std::to_string(took) + " typed characters";
+    const std::string held = real::windowText(field);
+    if (held.size() < text.size())
+        Host::instance().warn(self + " refused " + std::to_string(text.size() - held.size()) + " of " +
+                              std::to_string(text.size()) + " keystrokes: it holds " + inQuotes(held));
     return {};
 }
 
@@ -156,11 +217,7 @@ std::string arrow(HWND h, bool up) {
     const bool horizontal = (styleOf(h) & UDS_HORZ) != 0;
     const LONG x = horizontal ? (up ? r.right * 3 / 4 : r.right / 4) : r.right / 2;
     const LONG y = horizontal ? r.bottom / 2 : (up ? r.bottom / 4 : r.bottom * 3 / 4);
-    const LPARAM at = MAKELPARAM(x, y);
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    if (IsWindow(h)) SendMessageA(h, WM_LBUTTONUP, 0, at);
-    real::settle();
-    return {};
+    return clickAt(h, POINT{x, y});
 }
 
 }  // namespace hostsim::person

@@ -23,4 +23,13 @@ std::string describe(HWND wnd);
 // Delivers what the window system has queued (paints, focus changes) before the next action.
 void settle();
 
+// Real input on the display, each delivered before it returns. False when the window
+// system took none.
+// A left click at a point of the screen.
+bool click(POINT onScreen);
+// A key pressed and released, with Shift held when asked.
+bool pressKey(WORD virtualKey, bool shift = false);
+// A character typed as the keyboard types it.
+bool typeCharacter(char c);
+
 }  // namespace hostsim::real

@@ -6,13 +6,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "RealWindow.h"
 #include "SystemMessage.h"
 #include "Text.h"
 #include "hostsim/Dialogs.h"
+#include "hostsim/Files.h"
 #include "hostsim/Host.h"
 
 namespace hostsim {
@@ -205,6 +210,70 @@ void settle() {
     }
 }
 
+namespace {
+
+// How long the display may take to hand input back, in milliseconds. The input
+// itself is queued before SendInput returns; the display may echo a pointer move
+// a moment later, which is delivered too before the next action.
+constexpr DWORD kInputEcho = 20;
+
+bool send(std::vector<INPUT> inputs) {
+    const UINT sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    settle();
+    while (MsgWaitForMultipleObjects(0, nullptr, FALSE, kInputEcho, QS_ALLINPUT) == WAIT_OBJECT_0) settle();
+    return sent == inputs.size();
+}
+
+INPUT key(WORD virtualKey, WORD character, bool release) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = virtualKey;
+    in.ki.wScan = character;
+    in.ki.dwFlags = (character ? KEYEVENTF_UNICODE : 0) | (release ? KEYEVENTF_KEYUP : 0);
+    return in;
+}
+
+}  // namespace
+
+bool click(POINT onScreen) {
+    // A second click close to the last one and soon after it would be a double click:
+    // a person's next click waits that long.
+    static POINT lastAt{-100, -100};
+    static DWORD lastTime = 0;
+    const DWORD since = GetTickCount() - lastTime, doubleTime = GetDoubleClickTime();
+    if (std::abs(onScreen.x - lastAt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(onScreen.y - lastAt.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= doubleTime)
+        Sleep(doubleTime - since + 1);
+    lastAt = onScreen;
+    // Absolute positions run from 0 to 65536 across the screen.
+    const int width = std::max(GetSystemMetrics(SM_CXSCREEN), 1), height = std::max(GetSystemMetrics(SM_CYSCREEN), 1);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((onScreen.x * 65536LL + width - 1) / width);
+    in.mi.dy = LONG((onScreen.y * 65536LL + height - 1) / height);
+    std::vector<INPUT> inputs(3, in);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    const bool sent = send(inputs);
+    lastTime = GetTickCount();
+    return sent;
+}
+
+bool pressKey(WORD virtualKey, bool shift) {
+    std::vector<INPUT> inputs{key(virtualKey, 0, false), key(virtualKey, 0, true)};
+    if (shift) {
+        inputs.insert(inputs.begin(), key(VK_SHIFT, 0, false));
+        inputs.push_back(key(VK_SHIFT, 0, true));
+    }
+    return send(inputs);
+}
+
+bool typeCharacter(char c) {
+    const auto character = WORD(static_cast<unsigned char>(c));
+    return send({key(0, character, false), key(0, character, true)});
+}
+
 }  // namespace real
 
 HWND createHostWindow(const std::string& title, HostWindowHandler handler) {
@@ -263,6 +332,40 @@ void forgetWindows() {
     real::pending().reset();
     real::lastError().clear();
     real::settle();
+}
+
+std::string windowPicture(HWND wnd, const std::filesystem::path& file) {
+    if (!IsWindowVisible(wnd)) return real::describe(wnd) + " is not shown";
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    real::settle();
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    // What the screen shows where the window stands, as a person would see it.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ before = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, before);
+
+    // A BMP file: its header, the bitmap's header, then the rows bottom up, each padded
+    // to a multiple of four bytes.
+    const std::uint32_t stride = (std::uint32_t(width) * 3 + 3) & ~3u;
+    const std::uint32_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    std::string bytes(headers + stride * std::uint32_t(height), '\0');
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const bool read = copied && GetDIBits(memory, bitmap, 0, UINT(height), bytes.data() + headers, &info,
+                                          DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!read) return "cannot read " + real::describe(wnd) + " from the screen: " + real::errorText(GetLastError());
+    BITMAPFILEHEADER fileHeader{0x4D42, DWORD(bytes.size()), 0, 0, headers};  // "BM"
+    std::memcpy(bytes.data(), &fileHeader, sizeof fileHeader);
+    std::memcpy(bytes.data() + sizeof fileHeader, &info.bmiHeader, sizeof info.bmiHeader);
+    return writeFileSafely(file, bytes);
 }
 
 bool classRegistered(const std::string& name, HINSTANCE instance) {

@@ -216,6 +216,14 @@ std::string Editor::show(std::string_view label) {
     return {};
 }
 
+std::string Editor::picture(std::string_view label, const std::string& file) {
+    HWND page = nullptr;
+    std::string name;
+    if (auto err = usable(label, page, name); !err.empty()) return err;
+    std::string err = windowPicture(page, file);
+    return err.empty() ? err : "page " + inQuotes(name) + ": " + err;
+}
+
 std::string Editor::hide(std::string_view label) {
     HWND page = nullptr;
     std::string name;
@@ -238,7 +246,7 @@ struct ActionShape {
 constexpr ActionShape kActions[] = {
     {"select", 3, 0, "select ID TEXT"}, {"closeup", 2, 2, "closeup ID"},       {"click", 2, 2, "click ID"},
     {"check", 3, 3, "check ID on|off"}, {"type", 2, 0, "type ID TEXT"},        {"arrow", 3, 3, "arrow ID up|down"},
-    {"show", 1, 1, "show"},             {"hide", 1, 1, "hide"},
+    {"show", 1, 1, "show"},             {"hide", 1, 1, "hide"},          {"picture", 2, 2, "picture FILE.bmp"},
 };
 
 std::optional<int> controlId(const std::string& word) {
@@ -268,14 +276,16 @@ bool nextWord(std::string_view& rest, std::string& word, bool allowQuotes) {
 }  // namespace
 
 std::string checkEditorAction(const std::vector<std::string>& words) {
-    if (words.empty()) return "missing editor action (select, closeup, click, check, type, arrow, show, hide)";
+    if (words.empty()) return "missing editor action (select, closeup, click, check, type, arrow, show, hide, picture)";
     const ActionShape* shape = nullptr;
     for (const ActionShape& a : kActions)
         if (words[0] == a.name) shape = &a;
-    if (!shape) return "unknown editor action " + inQuotes(words[0]) + " (select, closeup, click, check, type, arrow, show, hide)";
+    if (!shape)
+        return "unknown editor action " + inQuotes(words[0]) + " (select, closeup, click, check, type, arrow, show, hide, picture)";
     if (words.size() < shape->minWords || (shape->maxWords && words.size() > shape->maxWords))
         return std::string("usage: ") + shape->usage;
-    if (words.size() > 1 && shape->minWords > 1 && !controlId(words[1])) return inQuotes(words[1]) + " is not a control id";
+    const bool onControl = shape->minWords > 1 && words[0] != "picture";
+    if (words.size() > 1 && onControl && !controlId(words[1])) return inQuotes(words[1]) + " is not a control id";
     if (words[0] == "check" && words[2] != "on" && words[2] != "off") return "usage: check ID on|off";
     if (words[0] == "arrow" && words[2] != "up" && words[2] != "down") return "usage: arrow ID up|down";
     return {};
@@ -314,6 +324,7 @@ std::string editorAction(const std::string& vessel, const std::string& page, con
     const std::string& action = words[0];
     if (action == "show") return editor.show(page);
     if (action == "hide") return editor.hide(page);
+    if (action == "picture") return editor.picture(page, words[1]);
     int id = *controlId(words[1]);
     std::string text;
     for (std::size_t i = 2; i < words.size(); ++i) text += (i > 2 ? " " : "") + words[i];

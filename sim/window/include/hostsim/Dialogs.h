@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -193,23 +194,34 @@ void forgetWindows();
 // Whether a window class of that name is registered for the instance.
 bool classRegistered(const std::string& name, HINSTANCE instance);
 
+// A picture of a shown window as it stands on the screen, as a BMP image (24 bits a
+// pixel): the real window system only, since the emulated one draws nothing. An error
+// text, empty when the picture was written.
+std::string windowPicture(HWND wnd, const std::filesystem::path& file);
+
 // ---- A person's actions ----
 // Each works a control as a person would with mouse and keyboard, sends the
 // notifications the window system sends for it, and returns an error text (empty
-// when done). A person cannot act on a control that is disabled or not shown.
+// when done). A person cannot act on a control that is disabled or not shown. A
+// click while a drop-down list is open only closes the list: the list holds the
+// mouse, and its choice goes back to the entry it opened on.
 namespace person {
 
-// Picks a list box entry, or opens a combo box's list (if closed) and picks an entry
-// in it. The entry is the one whose text equals `text` ignoring case and outer
-// blanks, else the first that begins with it; "#N" picks the entry at index N.
+// Clicks a list box entry, or opens a combo box's list (if closed) by a click on its
+// arrow and picks an entry in it, leaving the list open. The entry is the one whose
+// text equals `text` ignoring case and outer blanks, else the first that begins with
+// it; "#N" picks the entry at index N.
 std::string select(HWND control, const std::string& text);
-// Closes a combo box's list, opening it first if it is closed.
+// Closes a combo box's list with F4, keeping the entry chosen, after opening it with a
+// click on its arrow if it is closed (an editable one opens on the entry its field begins).
 std::string closeUp(HWND combo);
 // Clicks a push button, check box or radio button.
 std::string click(HWND button);
 // Ticks or clears a check box by clicking it when it is not in that state already.
 std::string setCheck(HWND box, bool on);
-// Replaces the text of an edit field or an editable combo box, one keystroke per character.
+// Clicks into an edit field or an editable combo box unless it has the focus, selects
+// its text and types over it, one keystroke per character. Keys the field cannot hold
+// (its limit, or its width when it does not scroll) are refused, with a warning.
 std::string type(HWND control, const std::string& text);
 // Clicks the upper (or right) or lower (or left) arrow of an up-down control.
 std::string arrow(HWND upDown, bool up);

@@ -67,6 +67,9 @@ public:
     std::string arrow(std::string_view label, int id, bool up);
     std::string show(std::string_view label);
     std::string hide(std::string_view label);
+    // Writes a picture of the shown page as a person sees it (a BMP file; the real
+    // window system only).
+    std::string picture(std::string_view label, const std::string& file);
 
 private:
     Editor() = default;
@@ -88,13 +91,15 @@ private:
 // ---- Editor lines of a hostsim script: "at T editor VESSEL PAGE ACTION ..." ----
 //
 // ACTION is one of
-//   select ID TEXT     pick the entry TEXT (or "#N") of a list box or combo box
-//   closeup ID         close a combo box's list
+//   select ID TEXT     pick the entry TEXT (or "#N") of a list box, or of a combo box's list (opened, and left open)
+//   closeup ID         close a combo box's list on the entry chosen (opened first if closed)
 //   click ID           click a button
 //   check ID on|off    tick or clear a check box
-//   type ID TEXT       type TEXT into a field (nothing: empty it)
+//   type ID TEXT       click into a field and type TEXT over its text (nothing: empty it)
 //   arrow ID up|down   click an arrow of an up-down control
 //   show, hide         show or hide the page
+//   picture FILE       write a picture of the shown page (BMP; the real window system only)
+// A click while a list is open only closes the list (see person:: in Dialogs.h).
 // PAGE is the page's button label, in double quotes when it holds blanks (or with
 // '_' for each blank).
 
