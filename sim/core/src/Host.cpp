@@ -208,6 +208,7 @@ Vessel* topOf(Vessel& v) {
 // The check runs on every link a scenario makes, so its cost must not grow with the
 // depth of a tree: a vessel that holds nothing is nobody's ancestor, and one that
 // hangs from nothing is an ancestor exactly when it is the top of the other's tree.
+// Only a vessel that both hangs and holds, moved by a module, is looked for step by step.
 bool isAncestor(Vessel& candidate, Vessel& of) {
     if (candidate.children.empty()) return false;
     if (!candidate.attachedTo()) return topOf(of) == &candidate;
