@@ -130,16 +130,6 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
     const std::filesystem::path out = dir / "out.scn", link = dir / "link.json";
     std::filesystem::create_symlink(out, link);
     const std::filesystem::path png = dir / "p.png";
-    auto picture = [png](const char* view, int size, const char* vessel) {
-        return [=](hostsim::RunOptions& o) {
-            hostsim::RenderRequest r;
-            r.file = png;
-            r.view = view;
-            r.width = r.height = size;
-            r.vessel = vessel;
-            o.render = r;
-        };
-    };
     struct Case {
         const char* what;
         std::string scenario;
@@ -182,7 +172,8 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
         {"a full disk in the script", good, "at 0 save /dev/full\n", none, hostsim::kIoFailure, "cannot write /dev/full"},
         {"an unwritable log", good, "", [&](auto& o) { o.log = dir / "no" / "such" / "x.log"; }, hostsim::kIoFailure,
          "cannot write the log"},
-        {"pictures that cannot advance", good, "", [&](auto& o) { picture("iso", 64, "")(o), o.renderEvery = 1e-20; },
+        {"pictures that cannot advance", good, "",
+         [&](auto& o) { o.render = {png, "", "iso", 64, 64}, o.renderEvery = 1e-20; },
          hostsim::kBadUsage, "--every 1e-20 is too short"},
         {"a scenario that never ends", "", "", [](auto& o) { o.scenario = "/dev/zero"; }, hostsim::kIoFailure,
          "/dev/zero is not a regular file"},
@@ -204,9 +195,12 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
          "script line 1: holds a NUL byte"},
         {"a run past the dates", good, "", [](auto& o) { o.dt = 1e308, o.duration = 1e308; }, hostsim::kBadUsage,
          "would run the date past MJD 1e+07"},
-        {"a view that does not exist", good, "", picture("bogus", 64, ""), hostsim::kBadUsage, "unknown view 'bogus'"},
-        {"a picture too large", good, "", picture("iso", 99999, ""), hostsim::kBadUsage, "picture size must be"},
-        {"a picture of nobody", good, "", picture("iso", 64, "Nobody"), hostsim::kBadUsage, "--vessel Nobody: there is no"},
+        {"a view that does not exist", good, "", [&](auto& o) { o.render = {png, "", "bogus", 64, 64}; },
+         hostsim::kBadUsage, "unknown view 'bogus'"},
+        {"a picture too large", good, "", [&](auto& o) { o.render = {png, "", "iso", 99999, 64}; }, hostsim::kBadUsage,
+         "picture size must be"},
+        {"a picture of nobody", good, "", [&](auto& o) { o.render = {png, "Nobody", "iso", 64, 64}; },
+         hostsim::kBadUsage, "--vessel Nobody: there is no"},
         {"a save into a missing folder in the script", good, "at 0 save " + (dir / "no" / "x.scn").string() + "\n", none,
          hostsim::kIoFailure, "script line 1 (t=0): cannot write " + (dir / "no" / "x.scn").string()},
         {"a missing addon tree", good, "", [&](auto& o) { o.root = dir / "nothing"; }, hostsim::kIoFailure,
@@ -251,13 +245,6 @@ TEST_F(RunStatus, plain_vessels_stand_in_for_what_cannot_be_loaded_with_a_warnin
     EXPECT_EQ(text.str(), "BEGIN_SHIPS\nX:Unicorn\n  HORN 1\nEND\nEND_SHIPS\n");
 }
 
-std::string contentOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A link stays a link, even to a file yet to be made, and a file replaced by a save
 // stays its owner's.
 TEST_F(RunStatus, a_save_writes_the_file_a_link_names_and_keeps_the_owner_of_the_file_it_replaces) {
@@ -267,7 +254,7 @@ TEST_F(RunStatus, a_save_writes_the_file_a_link_names_and_keeps_the_owner_of_the
     o.save = (dir / "link.scn").string();
     ASSERT_EQ(run(o), hostsim::kDone) << err.str();
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.scn"));
-    EXPECT_NE(contentOf(dir / "made-later.scn").find("X:Truss"), std::string::npos);
+    EXPECT_NE(fileText(dir / "made-later.scn").find("X:Truss"), std::string::npos);
 
     if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
     const std::filesystem::path theirs = write("theirs.scn", "theirs\n");
@@ -280,7 +267,7 @@ TEST_F(RunStatus, a_save_writes_the_file_a_link_names_and_keeps_the_owner_of_the
     EXPECT_EQ(st.st_uid, 65534u);
     EXPECT_EQ(st.st_gid, 65534u);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-    EXPECT_NE(contentOf(theirs).find("X:Truss"), std::string::npos);
+    EXPECT_NE(fileText(theirs).find("X:Truss"), std::string::npos);
 }
 
 // A date no body can be placed at is not taken, so that the save loads back; a turn
@@ -294,7 +281,7 @@ TEST_F(RunStatus, numbers_at_the_edges_keep_the_run_finite_and_the_save_loadable
     ASSERT_EQ(run(o), hostsim::kDone) << err.str();
     EXPECT_EQ(err.str(), "hostsim: warning: line 2: \"Date JE 1e306\" is further from MJD 0 than 10000000 days, "
                          "where hostsim places the bodies; the date stays MJD 51544.5\n");
-    const std::string saved = contentOf(dir / "edge-out.scn");
+    const std::string saved = fileText(dir / "edge-out.scn");
     EXPECT_NE(saved.find("  Date JE 2000.0000000"), std::string::npos) << saved;
     hostsim::Host& host = hostsim::Host::instance();
     ASSERT_EQ(host.loadScenarioText(saved), "");

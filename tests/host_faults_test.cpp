@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include "HostChecks.h"
@@ -198,87 +197,72 @@ INSTANTIATE_TEST_SUITE_P(Shards, HostFaultShard, ::testing::Range(0, kShards));
 
 namespace {
 
-// The program under what its system may do to it.
+// The program under what its system may do to it; the log it writes replaces an
+// earlier run's.
 class ProgramFaults : public ::testing::Test {
 protected:
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("hostsim_faults_test_" + std::to_string(::getpid()));
     const std::filesystem::path log = dir / "run.log";
-    void SetUp() override {
-        std::filesystem::create_directories(dir);
-        std::ofstream(log) << "the log of an earlier run\n";
-    }
+    void SetUp() override { std::filesystem::create_directories(dir); }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name) << text;
-        return dir / name;
-    }
-    static std::string contentOf(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    // The files in the folder besides those named: a temporary file left behind.
-    std::vector<std::string> leftovers(const std::vector<std::string>& expected) {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-            const std::string name = entry.path().filename().string();
-            if (std::find(expected.begin(), expected.end(), name) == expected.end()) found.push_back(name);
-        }
+    // The temporary files beside the outputs: their names begin with a dot.
+    std::vector<std::filesystem::path> temporaries() {
+        std::vector<std::filesystem::path> found;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.path().filename().string()[0] == '.') found.push_back(entry.path());
         return found;
     }
-    // A scenario of `count` radiator segments: each logs a line, each saves several.
+    // A scenario of radiator segments, each of which logs a line and saves several.
     std::string segments(int count) {
         std::string text = "BEGIN_SHIPS\n";
         for (int i = 0; i < count; ++i) text += "S" + std::to_string(i) + ":Truss\n  TYPE 61\nEND\n";
-        return write("segments.scn", text + "END_SHIPS\n").string();
+        std::ofstream(dir / "segments.scn") << text + "END_SHIPS\n";
+        return (dir / "segments.scn").string();
     }
 };
 
-bool sanitized() {
 #if defined(__SANITIZE_ADDRESS__)
-    return true;
+constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-    return __has_feature(address_sanitizer);
+constexpr bool kSanitized = __has_feature(address_sanitizer);
 #else
-    return false;
+constexpr bool kSanitized = false;
 #endif
-}
 
 // Told to end while it runs, it writes the lines logged so far in the log's place
 // and exits as its shell would say it was ended.
 TEST_F(ProgramFaults, an_ending_signal_leaves_the_log_of_the_run_so_far) {
-    // Enough key presses at the start that their lines fill the log's buffer and go to
-    // the new log beside the old one: then the signal surely meets a running run.
+    // Key presses enough that their lines fill the log's buffer and reach the new log
+    // beside the old one: then the signal surely meets a run under way.
     std::string keys;
     for (int i = 0; i < 3000; ++i) keys += "at 0 key S0 k\n";
-    const std::string script = write("keys.script", keys).string();
+    std::ofstream(dir / "keys.script") << keys;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         std::ofstream(log) << "the log of an earlier run\n";
-        const pid_t child = startProgram({"run", segments(1), "--root", HOSTSIM_TEST_ROOT, "--script", script, "--for",
-                                          "1e6", "--dt", "0.001", "--log", log.string(), "--quiet"});
+        const pid_t child = startProgram({"run", segments(1), "--root", HOSTSIM_TEST_ROOT, "--script",
+                                          (dir / "keys.script").string(), "--for", "1e6", "--dt", "0.001", "--log",
+                                          log.string(), "--quiet"});
         bool logging = false;
         for (int wait = 0; wait < 3000 && !logging; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            for (const std::string& name : leftovers({"segments.scn", "keys.script", "run.log"}))
-                logging |= name.rfind(".run.log.", 0) == 0 && std::filesystem::file_size(dir / name) > 0;
+            for (const auto& file : temporaries()) logging |= std::filesystem::file_size(file) > 0;
         }
         ::kill(child, logging ? signal : SIGKILL);
         const Finished f = waitProgram(child);
         ASSERT_TRUE(logging) << "the run wrote no log";
         EXPECT_EQ(f.status, 128 + signal);
-        const std::string text = contentOf(log);
+        const std::string text = fileText(log);
         EXPECT_EQ(text.rfind("Module Spanrig", 0), 0u) << text.substr(0, 200);
         EXPECT_NE(text.find("Script: key k to S0 taken\n"), std::string::npos);
         EXPECT_EQ(text.back(), '\n');
-        EXPECT_EQ(leftovers({"segments.scn", "keys.script", "run.log"}), std::vector<std::string>{});
+        EXPECT_EQ(temporaries(), std::vector<std::filesystem::path>{});
     }
 }
 
-// A closed pipe, a file past the size limit and memory running out are failed
-// writes and a failed run, told on standard error; the log is written all the same.
+// A closed pipe, a file past the size limit and memory running out fail the run, as
+// standard error tells; the log is written all the same.
 TEST_F(ProgramFaults, a_closed_pipe_a_file_limit_and_a_memory_limit_fail_the_run_but_keep_the_log) {
     struct Case {
         const char* what;
@@ -286,30 +270,27 @@ TEST_F(ProgramFaults, a_closed_pipe_a_file_limit_and_a_memory_limit_fail_the_run
         ProcessSetting setting;
         std::string message;
     };
-    ProcessSetting closedPipe, smallFiles, smallMemory;
-    closedPipe.stdoutClosed = true;
-    smallFiles.fileBytes = 4096;
-    smallMemory.memoryBytes = 200L << 20;
-    const std::string scenario = segments(100), saved = (dir / "saved.scn").string();
+    const std::string scenario = segments(100), saved = (dir / "saved.scn").string(), err = (dir / "err.txt").string();
     std::vector<Case> cases = {
-        {"a save into a closed pipe", {"run", scenario, "--save", "-"}, closedPipe, "cannot write to standard output"},
-        {"a save past the file limit", {"run", scenario, "--save", saved}, smallFiles,
+        {"a save into a closed pipe", {"run", scenario, "--save", "-"}, {.stdoutClosed = true},
+         "cannot write to standard output"},
+        {"a save past the file limit", {"run", scenario, "--save", saved}, {.fileBytes = 4096},
          "cannot write " + saved + ": File too large"},
     };
-    if (!sanitized())  // the sanitizer's shadow memory is not the program's
+    if (!kSanitized)  // the sanitizer's shadow memory is not the program's
         cases.push_back({"a picture past the memory limit",
                          {"render", scenario, "--out", (dir / "big.png").string(), "--size", "8192x8192"},
-                         smallMemory, "hostsim: out of memory\n"});
+                         {.memoryBytes = 200L << 20}, "hostsim: out of memory\n"});
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::ofstream(log) << "the log of an earlier run\n";
-        c.setting.stderrFile = (dir / "err.txt").string();
+        c.setting.stderrFile = err.c_str();
         c.args.insert(c.args.end(), {"--root", HOSTSIM_TEST_ROOT, "--log", log.string()});
         const Finished f = runProgram(c.args, c.setting);
         EXPECT_EQ(f.status, 4) << "signal " << f.signal;
-        EXPECT_NE(contentOf(dir / "err.txt").find(c.message), std::string::npos) << contentOf(dir / "err.txt");
-        EXPECT_EQ(contentOf(log).rfind("Module Spanrig", 0), 0u) << contentOf(log);
-        EXPECT_EQ(leftovers({"segments.scn", "run.log", "err.txt"}), std::vector<std::string>{});
+        EXPECT_NE(fileText(err).find(c.message), std::string::npos) << fileText(err);
+        EXPECT_EQ(fileText(log).rfind("Module Spanrig", 0), 0u) << fileText(log);
+        EXPECT_EQ(temporaries(), std::vector<std::filesystem::path>{});
     }
 }
 

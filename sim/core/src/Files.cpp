@@ -23,9 +23,9 @@ std::string readInputFile(const std::filesystem::path& file, std::string& text) 
     if (std::filesystem::is_directory(status)) return file.string() + " is a folder";
     if (!std::filesystem::is_regular_file(status))
         return file.string() + " is not a regular file (a device, a pipe or a socket may never end)";
-    const auto limit = std::to_string(kMaxInputBytes >> 20) + " MiB";
-    if (std::filesystem::file_size(file, ec) > kMaxInputBytes)
-        return file.string() + " is larger than " + limit + ", the most hostsim reads";
+    const std::string tooLarge =
+        file.string() + " is larger than " + std::to_string(kMaxInputBytes >> 20) + " MiB, the most hostsim reads";
+    if (std::filesystem::file_size(file, ec) > kMaxInputBytes) return tooLarge;
     std::ifstream in(file, std::ios::binary);
     if (!in) return "cannot read " + file.string();
     // Read up to the limit and one byte more, in case the file grew since it was looked at.
@@ -33,7 +33,7 @@ std::string readInputFile(const std::filesystem::path& file, std::string& text) 
     char chunk[65536];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
         content.append(chunk, std::size_t(in.gcount()));
-        if (content.size() > kMaxInputBytes) return file.string() + " is larger than " + limit + ", the most hostsim reads";
+        if (content.size() > kMaxInputBytes) return tooLarge;
     }
     if (in.bad()) return "cannot read " + file.string();
     text = std::move(content);

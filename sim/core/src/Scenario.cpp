@@ -378,7 +378,8 @@ std::string Host::checkClasses(const std::vector<VesselBlock>& blocks, const std
         if (const VesselClass* cls = readClass(name)) {
             const Module* module = cls->moduleName.empty() ? nullptr : loadModule(cls->moduleName, &why);
             // A library that makes no vessels is no vessel module, however well it loads.
-            if (module && !module->ovcInit) why = module->path.string() + " is a shared library but no vessel module (it has no ovcInit)";
+            if (module && !module->ovcInit)
+                why = module->path.string() + " is a shared library but no vessel module (it has no ovcInit)";
             if (cls->moduleName.empty() || (module && module->ovcInit)) continue;
             why = "its module " + cls->moduleName + " cannot be loaded: " + why;
         } else {
