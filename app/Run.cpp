@@ -140,28 +140,36 @@ bool perform(const ScriptAction& a, std::ostream& out, Outcome& outcome) {
     return failed("unknown action " + a.verb);
 }
 
-// The files a run writes, known before it starts.
-std::vector<std::pair<std::string, std::string>> outputsOf(const RunOptions& o, const Script& script) {
-    std::vector<std::pair<std::string, std::string>> outputs;
-    if (o.save && *o.save != "-") outputs.emplace_back("--save", *o.save);
-    if (o.dump && *o.dump != "-") outputs.emplace_back("--dump", *o.dump);
-    if (o.log) outputs.emplace_back("--log", o.log->string());
-    if (o.render) outputs.emplace_back("--render", o.render->file.string());
+// A file a run writes, known before it starts: what asks for it, and what it holds.
+struct Output {
+    std::string what;  // "--save", "script line 3", ...
+    std::string file;
+    std::string kind;  // "save", "dump", "log", "render", "picture"
+};
+
+std::vector<Output> outputsOf(const RunOptions& o, const Script& script) {
+    std::vector<Output> outputs;
+    if (o.save && *o.save != "-") outputs.push_back({"--save", *o.save, "save"});
+    if (o.dump && *o.dump != "-") outputs.push_back({"--dump", *o.dump, "dump"});
+    if (o.log) outputs.push_back({"--log", o.log->string(), "log"});
+    if (o.render) outputs.push_back({"--render", o.render->file.string(), "render"});
     for (const ScriptAction& a : script.actions) {
+        const std::string line = "script line " + std::to_string(a.line);
         if ((a.verb == "save" || a.verb == "dump" || a.verb == "render") && a.args[0] != "-")
-            outputs.emplace_back("script line " + std::to_string(a.line), a.args[0]);
-        if (a.verb == "editor" && a.args[2] == "picture") outputs.emplace_back("script line " + std::to_string(a.line), a.args[3]);
+            outputs.push_back({line, a.args[0], a.verb});
+        if (a.verb == "editor" && a.args[2] == "picture") outputs.push_back({line, a.args[3], "picture"});
     }
     return outputs;
 }
 
-// Two outputs that name one file would leave only one of them.
-std::string sharedOutput(const std::vector<std::pair<std::string, std::string>>& outputs) {
+// Two outputs of different kinds that name one file would leave only one of them. Two of
+// one kind (a scenario saved at two times) each replace the file with the later state.
+std::string sharedOutput(const std::vector<Output>& outputs) {
     for (size_t i = 0; i < outputs.size(); ++i)
         for (size_t j = 0; j < i; ++j)
-            if (sameOutput(outputs[i].second, outputs[j].second))
-                return outputs[i].first + ": " + outputs[i].second + " is written by " + outputs[j].first +
-                       " too (" + outputs[j].second + ")";
+            if (outputs[i].kind != outputs[j].kind && sameOutput(outputs[i].file, outputs[j].file))
+                return outputs[i].what + ": " + outputs[i].file + " is written by " + outputs[j].what + " too (" +
+                       outputs[j].file + ")";
     return {};
 }
 
@@ -256,9 +264,9 @@ int runChecked(const RunOptions& options, std::ostream& out, Outcome& outcome, P
     protectInput(options.scenario);
     if (options.script) protectInput(*options.script);
     const auto outputs = outputsOf(options, script);
-    for (const auto& [what, file] : outputs)
-        if (auto input = protectedInput(file); !input.empty()) {
-            outcome.fail(kBadUsage, what + ": " + file + " is an input of this run (" + input.string() + ")");
+    for (const Output& output : outputs)
+        if (auto input = protectedInput(output.file); !input.empty()) {
+            outcome.fail(kBadUsage, output.what + ": " + output.file + " is an input of this run (" + input.string() + ")");
             return outcome.status();
         }
     if (std::string why = sharedOutput(outputs); !why.empty()) {

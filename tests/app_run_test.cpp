@@ -88,7 +88,8 @@ protected:
 TEST_F(RunStatus, a_good_run_saves_prints_its_summary_and_exits_0) {
     hostsim::RunOptions o;
     o.scenario = write("ok.scn", "BEGIN_SHIPS\nSeg:Truss\n  TYPE 61\nEND\nEND_SHIPS\n");
-    o.script = write("ok.script", "at 0 key Seg k ctrl\n");
+    // A scenario saved at two times into one file: the later save replaces the earlier.
+    o.script = write("ok.script", "at 0 key Seg k ctrl\nat 10 save " + (dir / "out.scn").string() + "\n");
     o.duration = 30;
     o.dt = 1;
     o.save = (dir / "out.scn").string();
@@ -183,6 +184,8 @@ TEST_F(RunStatus, each_failure_has_its_status_and_a_message_and_inputs_stay_unto
          huge.string() + " is larger than 64 MiB"},
         {"a save and a log in one file", good, "", [&](auto& o) { o.save = out.string(), o.log = out; },
          hostsim::kBadUsage, "--log: " + out.string() + " is written by --save too"},
+        {"a save and a dump in one file, in the script", good, "at 0 save " + out.string() + "\nat 1 dump " + out.string() + "\n",
+         [](auto& o) { o.duration = 1; }, hostsim::kBadUsage, "script line 2: " + out.string() + " is written by script line 1 too"},
         {"a save and a dump in one file, through a link", good, "", [&](auto& o) { o.save = out.string(), o.dump = link; },
          hostsim::kBadUsage, "--dump: " + link.string() + " is written by --save too"},
         {"a save without a name", good, "", [](auto& o) { o.save = ""; }, hostsim::kBadUsage, "--save needs a file name"},
