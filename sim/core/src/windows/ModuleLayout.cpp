@@ -38,7 +38,7 @@ namespace {
 // Microsoft's type information, as its dynamic_cast reads it. In 64-bit code every
 // reference but the type descriptor's table is an offset from the image that holds it,
 // and the locator says so (signature 1) and names its own offset; in 32-bit code each is
-// an address (signature 0), and the locator ends before `self`.
+// an address (signature 0), and nothing reads the locator's `self`.
 struct TypeDescriptor {
     const void* table;
     void* spare;
