@@ -2,7 +2,9 @@
 # every function of the interface under Microsoft's decoration, which the modules import,
 # bound to the engine's own definition of it under GCC's name. A constructor is bound to
 # the engine's bridge for it (hostsimConstruct<Class>), since a constructor built by
-# Microsoft's compiler hands `this` back and GCC's does not.
+# Microsoft's compiler hands `this` back and GCC's does not. The engine's own names
+# stand as in the source, without the "_" that 32-bit objects put before every name but
+# a Microsoft decoration: the linker adds it (cmake/InterfaceNames.cmake leaves it out).
 #
 #   DECORATED  the interface under Microsoft's names (cmake/InterfaceNames.cmake)
 #   GNU        the same under GCC's names

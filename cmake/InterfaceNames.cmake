@@ -5,7 +5,7 @@
 # that the dump holds the interface's own declarations only.
 #
 #   CLANG      clang++
-#   TRIPLE     the target triple (x86_64-pc-windows-msvc: Microsoft's decorated names)
+#   TRIPLE     the target triple (ARCH-pc-windows-msvc: Microsoft's decorated names)
 #   INCLUDES   the target's system header folders, in search order
 #   SOURCE     the project's source folder
 #   WORK       a folder for the dump
@@ -33,13 +33,19 @@ if(failed)
   message(FATAL_ERROR "clang cannot read the interface headers for ${TRIPLE}")
 endif()
 
-# Itanium names (GCC's, mingw's) start with _Z, Microsoft's decorations with ?.
+# Itanium names (GCC's, mingw's) start with _Z, Microsoft's decorations with ?. In
+# 32-bit x86 objects every symbol but a Microsoft decoration carries a leading "_".
 if(TRIPLE MATCHES "msvc$")
   set(prefix "?")
 else()
   set(prefix "_Z")
 endif()
-execute_process(COMMAND jq -r --arg prefix ${prefix} -f ${SOURCE}/host/InterfaceDeclarations.jq
+if(TRIPLE MATCHES "^i[3-6]86-" AND NOT TRIPLE MATCHES "msvc$")
+  set(underscore "_")
+else()
+  set(underscore "")
+endif()
+execute_process(COMMAND jq -r --arg prefix ${prefix} --arg underscore "${underscore}" -f ${SOURCE}/host/InterfaceDeclarations.jq
   ${WORK}/interface.json OUTPUT_VARIABLE lines RESULT_VARIABLE failed)
 if(failed OR NOT lines)
   message(FATAL_ERROR "jq found no interface functions in ${WORK}/interface.json")

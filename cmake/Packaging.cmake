@@ -52,7 +52,8 @@ endif()
 # One archive per component, named for the release and the platform, with no folder of its
 # own around it: the add-on unpacks straight into the simulator's folder.
 if(WIN32)
-  set(platform win64)
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(platform win${bits})  # the simulator's 64-bit or 32-bit build
   set(CPACK_GENERATOR ZIP)
 else()
   set(platform linux-${CMAKE_SYSTEM_PROCESSOR})

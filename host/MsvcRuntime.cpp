@@ -8,6 +8,7 @@
 // process ends): declared without dllimport, as the C runtime's headers do for the
 // runtime itself, so that defining it here does not export it.
 #define _ACRTIMP
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -110,7 +111,12 @@ namespace {
 void __cdecl NoTypeInfoDestructor() {}
 }  // namespace
 extern "C" const Action moduleTypeInfoTable[1] = {NoTypeInfoDestructor};
+// A C name carries a leading underscore in 32-bit objects; a C++ decoration does not.
+#ifdef _M_IX86
+#pragma comment(linker, "/alternatename:??_7type_info@@6B@=_moduleTypeInfoTable")
+#else
 #pragma comment(linker, "/alternatename:??_7type_info@@6B@=moduleTypeInfoTable")
+#endif
 
 // ---- libc++ ----
 
@@ -119,14 +125,29 @@ extern "C" const Action moduleTypeInfoTable[1] = {NoTypeInfoDestructor};
 _LIBCPP_BEGIN_NAMESPACE_STD
 namespace __itoa {
 
+// Digit by digit, subtracting powers of ten: dividing a 64-bit number takes a helper of
+// the compiler's (_aulldiv) in 32-bit code, which Microsoft's runtime holds and no
+// system DLL the modules may use.
 char* __u64toa(uint64_t value, char* buffer) noexcept {
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0) *buffer++ = digits[--n];
+    constexpr auto powers = [] {
+        std::array<uint64_t, 20> p{};
+        uint64_t power = 1;
+        for (auto& x : p) {
+            x = power;
+            power *= 10;  // wraps after the last, unused
+        }
+        return p;
+    }();
+    size_t n = powers.size() - 1;
+    while (n > 0 && value < powers[n]) --n;
+    for (size_t i = n + 1; i-- > 0;) {
+        char digit = '0';
+        while (value >= powers[i]) {
+            value -= powers[i];
+            ++digit;
+        }
+        *buffer++ = digit;
+    }
     return buffer;
 }
 

@@ -3,6 +3,8 @@
 # fetches the sources the Windows build compiles itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libpng-dev liberfa-dev
   # The resource compiler, its preprocessor and the real windows.h for the modules' dialog
@@ -16,15 +18,20 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
   # lld-link and the LLVM binary tools, Wine's C runtime and Windows headers for PE builds,
   # libc++'s headers, and jq, which reads the interface's declarations from clang's dump.
   lld-14 llvm-14 libwine-dev libc++-14-dev jq
+  # The 32-bit build (preset windows32): hostsim.exe cross-built with mingw-w64 for i686,
+  # Wine's 32-bit loader and DLLs, and its import libraries of the 32-bit system DLLs.
+  binutils-mingw-w64-i686 gcc-mingw-w64-i686 g++-mingw-w64-i686 mingw-w64-i686-dev wine32:i386 libwine-dev:i386
   # The user manual's HTML page and hostsim's man page, for the packages; netpbm turns the
   # editor's pictures into PNG files (scripts/manual-pictures.sh).
   cmark-gfm help2man netpbm)
+# 32-bit Wine and its import libraries are Debian's i386 packages.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo_cmd dpkg --add-architecture i386
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-sudo_cmd=""
-[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update
   $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"

@@ -52,9 +52,10 @@ prepare() {
 
 # Runs a Windows program in the prepared prefix, on the prepared display. Callers
 # send its output to files: Wine's helper processes outlive the program and would hold
-# a pipe open.
+# a pipe open. A program that crashes ends there, with the exception's code as its
+# status: with Wine's debugger it would wait for one to attach.
 in_wine() {
-  DISPLAY=":$(head -n1 "$work/display")" WINEPREFIX="$work/prefix" "$(wine_loader)" "$@"
+  DISPLAY=":$(head -n1 "$work/display")" WINEPREFIX="$work/prefix" WINEDLLOVERRIDES=winedbg.exe=d "$(wine_loader)" "$@"
 }
 
 clean() {

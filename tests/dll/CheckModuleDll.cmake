@@ -2,6 +2,7 @@
 # (run as "cmake -P" on the build machine):
 #   OBJDUMP  the cross objdump
 #   DLL      the module
+#   FORMAT   its file format, as objdump names it (pei-x86-64, pei-i386)
 #   EXPORTS  the names it must export, and nothing else
 #   DIALOGS  the numbers of the dialog resources it must hold
 #   IMPORTS  "dll:name" pairs: the DLL must import a function whose (mangled) name
@@ -21,6 +22,9 @@ string(REPLACE ";" "\\;" dump "${dump}")
 string(REPLACE "\n" ";" lines "${dump}")
 
 set(errors "")
+if(NOT dump MATCHES "file format ([^\n]+)\n" OR NOT CMAKE_MATCH_1 STREQUAL FORMAT)
+  string(APPEND errors "  is no ${FORMAT} file\n")
+endif()
 set(exported "")
 set(dlls "")
 set(dialogs "")

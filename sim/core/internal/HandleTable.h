@@ -1,6 +1,9 @@
 // Opaque handles that detect staleness: a handle encodes a slot index, the slot's
 // generation and a kind tag, so a stale handle, a handle of another kind or an
-// arbitrary pointer is refused without anything being read through it.
+// arbitrary pointer is refused without anything being read through it. A handle is a
+// pointer: 64 bits hold 28 bits of index and 32 of generation, 32 bits (the 32-bit
+// Windows build) 16 and 12. A slot whose generation has run through all its values is
+// retired, so that no stale handle ever comes back.
 #pragma once
 
 #include <array>
@@ -19,8 +22,11 @@ enum class HandleKind : std::uintptr_t { Vessel = 1, Dock = 2, Attachment = 3, C
 // generations and use flags of a chunk's slots are kept together apart from the
 // objects, so that an object keeps its own alignment and a look-up reads one line of
 // them for many slots.
-template <class T, HandleKind Kind>
+template <class T, HandleKind Kind, unsigned HandleBits = sizeof(void*) * 8>
 class HandleTable {
+    static_assert(HandleBits == 32 || HandleBits == 64);
+    static_assert(HandleBits <= sizeof(std::uintptr_t) * 8);
+
 public:
     HandleTable() = default;
     HandleTable(const HandleTable&) = delete;
@@ -70,8 +76,10 @@ public:
 private:
     static constexpr std::uintptr_t kKindMask = 0xF;
     static constexpr unsigned kIndexShift = 4;
-    static constexpr std::uintptr_t kIndexMask = 0x0FFFFFFF;
-    static constexpr unsigned kGenerationShift = 32;
+    static constexpr unsigned kIndexBits = HandleBits == 64 ? 28 : 16;
+    static constexpr std::uintptr_t kIndexMask = (std::uintptr_t(1) << kIndexBits) - 1;
+    static constexpr unsigned kGenerationShift = HandleBits == 64 ? 32 : kIndexShift + kIndexBits;
+    static constexpr std::uint64_t kGenerations = std::uint64_t(1) << (HandleBits - kGenerationShift);
     static constexpr std::uint32_t kChunkSize = 256;
 
     struct SlotState {
@@ -96,13 +104,16 @@ private:
         SlotState& state = stateAt(index);
         state.live = false;
         objectAt(index)->~T();
+        if (state.generation + std::uint64_t(1) == kGenerations) return;  // retired
         ++state.generation;
         free_.push_back(index);
     }
 
+    // What does not fit the handle's width is lost, as it would be in a pointer of that width.
     static void* encode(std::uint32_t index, std::uint32_t generation) {
-        return reinterpret_cast<void*>((std::uintptr_t(generation) << kGenerationShift) |
-                                       (std::uintptr_t(index) << kIndexShift) | std::uintptr_t(Kind));
+        std::uint64_t value = (std::uint64_t(generation) << kGenerationShift) |
+                              (std::uint64_t(index) << kIndexShift) | std::uint64_t(Kind);
+        return reinterpret_cast<void*>(std::uintptr_t(value & (~std::uint64_t(0) >> (64 - HandleBits))));
     }
 
     std::vector<std::unique_ptr<Chunk>> chunks_;
