@@ -13,8 +13,8 @@
 #                   the same for commands that run long (benchmarks, soaks): each may run
 #                   for S seconds; one still running then has started well and is stopped.
 #   ```text file=F  written to the file F before the blocks after it run.
-#   ```sh           a command that CI runs itself: it must stand, word for word, in .ci/run
-#                   or scripts/test.sh.
+#   ```sh           commands that CI runs itself: each line must stand, word for word, in
+#                   .ci/run or scripts/test.sh.
 # Other blocks are text. The commands run with bash in a copy of the source tree (without
 # build/, .git/ and .deps/), where build/default is BUILD_DIR and `hostsim` is on the path,
 # so that an example may write files without touching the checkout.
@@ -122,9 +122,11 @@ check_page() {
         "console timeout="*) run_console_block "$where" "$block" "${info#console timeout=}" ;;
         "text file="*) printf '%s' "$block" > "$sandbox/${info#text file=}" ;;
         sh)
-          local command=${block%$'\n'}
-          grep -qxF -- "$command" "$source_dir/.ci/run" "$source_dir/scripts/test.sh" ||
-            fail "$where: \"$command\" is run neither by .ci/run nor by scripts/test.sh"
+          local command
+          while IFS= read -r command; do
+            grep -qxF -- "$command" "$source_dir/.ci/run" "$source_dir/scripts/test.sh" ||
+              fail "$where: \"$command\" is run neither by .ci/run nor by scripts/test.sh"
+          done <<< "${block%$'\n'}"
           ;;
       esac
       fence=""
