@@ -2,6 +2,7 @@
 // limit, outputs found through their links, and the inputs no output may overwrite.
 #include "hostsim/Files.h"
 
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -61,6 +62,10 @@ bool sameOutput(const std::filesystem::path& a, const std::filesystem::path& b) 
     if (ec) return false;
     const std::filesystem::path cb = std::filesystem::weakly_canonical(tb, ec);
     return !ec && ca == cb;
+}
+
+std::string ReplacingFile::failure(int error) const {
+    return "cannot write " + what_ + target_.string() + ": " + std::strerror(error);
 }
 
 std::string writeFileSafely(const std::filesystem::path& file, std::string_view bytes) {

@@ -17,10 +17,6 @@
 
 namespace hostsim {
 
-std::string ReplacingFile::failure(int error) const {
-    return "cannot write " + what_ + target_.string() + ": " + std::strerror(error);
-}
-
 std::string ReplacingFile::open(const std::filesystem::path& file, std::string_view what) {
     abandon();
     what_ = std::string(what);
